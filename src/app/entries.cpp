@@ -1,0 +1,76 @@
+#include "app/entries.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "base/strings.h"
+#include "base/unique_any.h"
+#include "records/model.h"
+
+namespace qm {
+
+bool IsSkippedSwitch(const std::wstring& text) {
+    return text == kSwitchRun || text == kSwitchInstall || text == kSwitchRunAsAdmin || text == kSwitchRunAdmin;
+}
+
+std::vector<std::wstring> SplitStarList(const std::wstring& text) {
+    std::vector<std::wstring> out;
+    size_t start = 0;
+    int taken = 0;
+    for (;;) {
+        size_t star = text.find(L'*', start);
+        if (star == std::wstring::npos || taken >= kWalkLimit) break;
+        ++taken;
+        std::wstring entry = Trim(std::wstring_view(text).substr(start, star - start));
+        if (!entry.empty()) out.push_back(std::move(entry));
+        start = star + 1;
+    }
+    return out;
+}
+
+std::wstring ReplaceBlankMarker(const std::wstring& text) { return ReplaceAll(text, L"?|?", L" "); }
+
+TStartFlags ParseStartFlags(const std::vector<std::wstring>& args) {
+    TStartFlags f;
+    if (args.empty()) return f;
+    std::wstring first = Trim(args.front());
+    std::wstring last = Trim(args.back());
+    f.startedAtWindowsStart = first == kSwitchRun || first == kSwitchRunAdmin;
+    f.startedElevated = last == kSwitchRunAsAdmin;
+    f.installRequested = last == kSwitchInstall;
+    return f;
+}
+
+std::optional<std::wstring> ElevationRelaunchParameter(const std::vector<std::wstring>& args,
+                                                       bool alwaysRunAsAdmin) {
+    if (!alwaysRunAsAdmin) return std::nullopt;
+    if (!args.empty()) {
+        std::wstring last = Trim(args.back());
+        if (last == kSwitchRunAsAdmin || last == kSwitchContextMenu || last == kSwitchRunAdmin) return std::nullopt;
+    }
+    return args.empty() ? std::wstring() : args.front();
+}
+
+std::vector<std::wstring> CommandLineArguments(const wchar_t* commandLine) {
+    std::vector<std::wstring> out;
+    if (!commandLine) return out;
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(commandLine, &argc);
+    if (!argv) return out;
+    unique_hlocal owner(reinterpret_cast<HLOCAL>(argv));
+    for (int i = 1; i < argc; ++i) out.emplace_back(argv[i]);
+    return out;
+}
+
+}  // namespace qm
+
+#include "app/product.h"
+#include "base/files.h"
+
+namespace qm {
+
+TShellCall ElevationRelaunchCall(const std::wstring& programFolder, const std::wstring& parameter) {
+    return TShellCall{L"open", JoinPath(programFolder, kElevationLauncher), parameter, SW_SHOWNORMAL};
+}
+
+}  // namespace qm

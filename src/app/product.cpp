@@ -1,0 +1,18 @@
+#include "app/product.h"
+
+#include <shlobj.h>
+
+#include "base/files.h"
+#include "base/strings.h"
+
+namespace qm {
+
+std::wstring MainCaption() { return Format(L"%ls %1.1f", kProductName, static_cast<double>(kProductVersion)); }
+
+std::wstring UserDataFolder() { return JoinPath(SpecialFolder(CSIDL_PERSONAL), kProductName); }
+std::wstring CommonDataFolder() { return JoinPath(SpecialFolder(CSIDL_COMMON_DOCUMENTS), kProductName); }
+
+std::wstring HandoffFilePath() { return JoinPath(UserDataFolder(), kHandoffFileName); }
+std::wstring ContextMenuFilePath() { return JoinPath(UserDataFolder(), kContextMenuFileName); }
+
+}  // namespace qm

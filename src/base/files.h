@@ -1,0 +1,44 @@
+// File-system helpers: whole-file reads, safe replacing writes, existence tests,
+// folder creation and the shell's special folders.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// Whole file as bytes; nothing when it cannot be opened or read.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+
+// Writes the bytes to a temporary file in the target's folder and moves it over
+// the target, so a crash or a full disk never leaves a half-written file behind.
+// On failure the old file is untouched and GetLastError tells why.
+bool WriteFileReplacing(const std::wstring& path, std::string_view bytes);
+
+bool PathExists(const std::wstring& path);
+bool IsExistingFile(const std::wstring& path);
+bool IsExistingFolder(const std::wstring& path);
+
+// Creates the folder and every missing parent. True when it exists afterwards.
+bool CreateFolderTree(const std::wstring& folder);
+
+// The shell folder for a CSIDL value, without a trailing backslash; empty on failure.
+std::wstring SpecialFolder(int csidl);
+
+// Full path of the running program (or of the given module) and its folder
+// (with a trailing backslash).
+std::wstring ModulePath(void* module = nullptr);
+std::wstring ModuleFolder(void* module = nullptr);
+
+// Text after the last "\" (or "/" or ":"); text up to and including it.
+std::wstring FileNameOf(std::wstring_view path);
+std::wstring FolderOf(std::wstring_view path);
+// The path with its last extension (from the last "." of the file name) replaced.
+std::wstring ChangeExtension(std::wstring_view path, std::wstring_view ext);
+// Joins a folder and a name with exactly one backslash between them.
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
+
+// Adds the "\\?\" prefix to long absolute paths so the wide file functions take them.
+std::wstring LongPathForm(const std::wstring& path);
+
+}  // namespace qm

@@ -1,0 +1,132 @@
+#include "records/model.h"
+
+#include <algorithm>
+
+namespace qm {
+
+int TItemTable::Append() {
+    items_.emplace_back();
+    return Count() - 1;
+}
+
+const std::wstring& TItemTable::PathAt(int index) const {
+    const std::wstring& p = At(index).path;
+    if (onPathRead) onPathRead(p);
+    return p;
+}
+
+int TTreeNode::Level() const {
+    int level = -1;
+    for (const TTreeNode* n = parent_; n; n = n->parent_) ++level;
+    return level;
+}
+
+int CompareNodeText(const std::wstring& a, const std::wstring& b) {
+    int r = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                             static_cast<int>(b.size()));
+    return r == 0 ? a.compare(b) : r - CSTR_EQUAL;
+}
+
+TDocTree::TDocTree() = default;
+
+TTreeNode* TDocTree::Add(TTreeNode* parent, const std::wstring& text, int itemIndex, int image) {
+    TTreeNode* owner = parent ? parent : &root_;
+    auto node = std::make_unique<TTreeNode>();
+    node->text_ = text;
+    node->data_.index = itemIndex;
+    node->image_ = node->selectedImage_ = image;
+    node->parent_ = parent ? parent : &root_;
+    auto& kids = owner->children_;
+    // After the last sibling whose text is not greater: equal texts keep insertion order.
+    // The common case (captures and loads arrive mostly sorted) is the end of the list.
+    auto pos = kids.end();
+    if (!kids.empty() && CompareNodeText(kids.back()->text_, text) > 0) {
+        pos = std::upper_bound(kids.begin(), kids.end(), text,
+                               [](const std::wstring& t, const std::unique_ptr<TTreeNode>& n) {
+                                   return CompareNodeText(t, n->text_) < 0;
+                               });
+    }
+    TTreeNode* raw = node.get();
+    kids.insert(pos, std::move(node));
+    if (onAdded) onAdded(raw);
+    return raw;
+}
+
+void TDocTree::Remove(TTreeNode* node) {
+    if (!node || !node->parent_) return;
+    if (onRemoving) onRemoving(node);
+    auto& kids = node->parent_->children_;
+    auto it = std::find_if(kids.begin(), kids.end(), [node](const auto& p) { return p.get() == node; });
+    if (it != kids.end()) kids.erase(it);
+}
+
+void TDocTree::Clear() {
+    root_.children_.clear();
+    if (onCleared) onCleared();
+}
+
+int TDocTree::SiblingIndex(const TTreeNode* node) const {
+    if (!node || !node->parent_) return -1;
+    const auto& kids = node->parent_->children_;
+    for (size_t i = 0; i < kids.size(); ++i)
+        if (kids[i].get() == node) return static_cast<int>(i);
+    return -1;
+}
+
+namespace {
+int CountBelow(const TTreeNode& n) {
+    int c = 0;
+    for (const auto& k : n.Children()) c += 1 + CountBelow(*k);
+    return c;
+}
+}  // namespace
+
+int TDocTree::NodeCount() const { return CountBelow(root_); }
+
+TRecordModel::TRecordModel() = default;
+
+void TRecordModel::NoteDocType(int32_t docType) {
+    if (docType == kDocWebPage) webPageTabVisible_ = true;
+}
+
+void TRecordModel::ClearTrees() {
+    all.Clear();
+    app.Clear();
+    path.Clear();
+    doc.Clear();
+}
+
+void TRecordModel::ClearAll() {
+    ClearTrees();
+    items.Clear();
+}
+
+TDocTree* TRecordModel::CategoryTree(int32_t docType) {
+    switch (docType) {
+        case kDocWebPage: return &doc;
+        case kDocAppOrFile: return &app;
+        case kDocFolder: return &path;
+        default: return nullptr;
+    }
+}
+
+void TRecordModel::RebuildCategoryTrees(const TPumpFn& pump) {
+    int count = std::min(all.TopCount(), kWalkLimit);
+    for (int i = 0; i < count && i < all.TopCount(); ++i) {
+        if (pump) pump();
+        if (i >= all.TopCount()) break;  // the pump may have let a command change the tree
+        TTreeNode* top = all.Top(i);
+        if (!items.IsValid(top->Index())) continue;
+        TMyDoc item = items.Item(top->Index());
+        TDocTree* target = CategoryTree(item.docType);
+        if (!target) continue;
+        TTreeNode* made = target->Add(nullptr, item.title, top->Index(), item.imageIndex);
+        for (const auto& child : top->Children()) {
+            if (!items.IsValid(child->Index())) continue;
+            const TMyDoc& c = items.At(child->Index());
+            target->Add(made, c.title, child->Index(), c.imageIndex);
+        }
+    }
+}
+
+}  // namespace qm

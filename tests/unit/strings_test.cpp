@@ -1,0 +1,68 @@
+#include "base/strings.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+TEST(Strings, TrimRemovesBlanksAndControlCharacters) {
+    EXPECT_EQ(Trim(L"  \t a b \r\n"), L"a b");
+    EXPECT_EQ(Trim(L""), L"");
+    EXPECT_EQ(Trim(L" \x01 "), L"");
+    EXPECT_EQ(TrimLeft(L"  x "), L"x ");
+    EXPECT_EQ(TrimRight(L"  x "), L"  x");
+}
+
+TEST(Strings, CaseInsensitiveComparisonsCoverNonAscii) {
+    EXPECT_TRUE(EqualsNoCase(L"C:\\Users\\ÄÖÜ", L"c:\\users\\äöü"));
+    EXPECT_FALSE(EqualsNoCase(L"abc", L"abcd"));
+    EXPECT_TRUE(StartsWithNoCase(L"HTTP://x", L"http://"));
+    EXPECT_TRUE(EndsWithNoCase(L"report.QUILMAR", L".quilmar"));
+    EXPECT_FALSE(EndsWithNoCase(L"r", L".quilmar"));
+    EXPECT_EQ(FindNoCase(L"abcABC", L"Bc", 2), 4u);
+    EXPECT_TRUE(ContainsNoCase(L"x FILE:/// y", L"file:///"));
+    EXPECT_EQ(ToLower(L"ÀB"), L"àb");
+    EXPECT_EQ(ToUpper(L"àb"), L"ÀB");
+}
+
+TEST(Strings, ReplaceAllScansLeftToRight) {
+    EXPECT_EQ(ReplaceAll(L"a\\\\\\b", L"\\\\", L"\\"), L"a\\\\b");
+    EXPECT_EQ(ReplaceAll(L"x%20y%20", L"%20", L" "), L"x y ");
+    EXPECT_EQ(ReplaceAll(L"abc", L"", L"z"), L"abc");
+}
+
+TEST(Strings, ParseIntegers) {
+    struct Case {
+        const wchar_t* text;
+        bool ok;
+        int value;
+    };
+    const Case cases[] = {
+        {L"7", true, 7},          {L"-1", true, -1},        {L" 12 ", true, 12},    {L"0x1", true, 1},
+        {L"0X1F", true, 31},      {L"0xFFFFFFFF", true, -1}, {L"yes", false, 0},    {L"", false, 0},
+        {L"1.5", false, 0},       {L"0x", false, 0},        {L"99999999999", false, 0}, {L"2147483647", true, 2147483647},
+        {L"-2147483648", true, -2147483647 - 1},            {L"12abc", false, 0},
+    };
+    for (const auto& c : cases) {
+        int v = 0;
+        EXPECT_EQ(TryParseInt(c.text, v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
+}
+
+TEST(Strings, Utf8RoundTripKeepsEveryPlane) {
+    std::wstring text = L"Grüße \x4E2D\x6587 \xD83D\xDE00";
+    EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
+    EXPECT_EQ(Utf8ToWide(std::string("\xFF\xFE", 2)).size(), 2u);  // invalid bytes do not vanish silently
+}
+
+TEST(Strings, FormatGrowsForLongText) {
+    std::wstring longText(5000, L'x');
+    EXPECT_EQ(Format(L"%ls %1.1f", L"QuilMar", 3.0), L"QuilMar 3.0");
+    EXPECT_EQ(Format(L"[%ls]", longText.c_str()).size(), 5002u);
+}
+
+}  // namespace
+}  // namespace qm
