@@ -2,6 +2,7 @@
 // template and one alias per kind of handle.
 #pragma once
 #include <windows.h>
+#include <objidl.h>  // before commctrl.h: declares the image-list stream calls
 #include <commctrl.h>
 #include <utility>
 

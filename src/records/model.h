@@ -3,6 +3,7 @@
 // derived from it. Nothing here needs a window; the main window mirrors the trees.
 #pragma once
 #include <windows.h>
+#include <objidl.h>  // before commctrl.h: declares the image-list stream calls
 #include <commctrl.h>
 
 #include <cstdint>

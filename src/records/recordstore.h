@@ -1,0 +1,119 @@
+// The record store: the record folder, new record names, the listing in date
+// order, and the operations on records (select, save, delete, rename). The list
+// box and the window's panels are reached through two small seams, so the store
+// works the same with the real window and in tests.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "records/model.h"
+#include "records/settings.h"
+
+namespace qm {
+
+inline constexpr wchar_t kRecordExt[] = L".quilmar";
+inline constexpr wchar_t kImageFileExt[] = L".dat";
+inline constexpr wchar_t kExpansionFileExt[] = L".quilmartreesel";
+
+// The record list (the list box on the left of the main window).
+class IRecordList {
+public:
+    virtual ~IRecordList() = default;
+    virtual void Clear() = 0;
+    virtual void Add(const std::wstring& name) = 0;
+    virtual int Count() const = 0;
+    virtual std::wstring Text(int index) const = 0;
+    virtual int Cursor() const = 0;                 // -1 when none
+    virtual void SelectOnly(int index) = 0;         // cursor there, the only selected entry
+    virtual std::vector<int> Selected() const = 0;  // in list order
+};
+
+// What the store needs of the main window.
+class IStoreHost {
+public:
+    virtual ~IStoreHost() = default;
+    virtual void SetStatusTexts(const std::wstring& panel0, const std::wstring& panel1) = 0;
+    virtual void ShowSearchEntry() = 0;
+    virtual void HoldTreeRepaints(bool hold) = 0;
+    // Shows the trees as the model holds them (after a load or a clear).
+    virtual void TreesChanged() = 0;
+    virtual void ShowProgress(bool show) = 0;
+    virtual void SetHint(const std::wstring& text) = 0;
+    virtual void SetGauge(int position, int maximum) = 0;
+    virtual void Pump() = 0;
+    virtual bool StopRequested() const = 0;
+    virtual void ClearStopRequest() = 0;
+    // A question with the information icon, OK and Cancel; true for OK.
+    virtual bool Confirm(const std::wstring& text) = 0;
+    // The settings dialog, shown when the record folder cannot be created; true when confirmed.
+    virtual bool RunSettingsDialog() = 0;
+    // The rename dialog with the current name; the entered text, or nothing when cancelled.
+    virtual std::optional<std::wstring> AskNewName(const std::wstring& current) = 0;
+};
+
+enum class TSaveRule { Keep, New, Selected };
+
+// Key by which record files list: year, month number, day and counter taken by
+// position from the name (the last 8 characters dropped).
+std::wstring RecordDateKey(const std::wstring& fileName);
+
+// "mmm dd,yyyy" with English month abbreviations.
+std::wstring RecordDateText(const SYSTEMTIME& day);
+
+class TRecordStore {
+public:
+    // settingsStore may be null (then the selected index is not stored).
+    TRecordStore(TRecordModel& model, TSettings& settings, TSettingsStore* settingsStore, IRecordList& list,
+                 IStoreHost& host, std::wstring appPath, std::wstring defaultFolder);
+
+    // The record folder in use: the settings' path, trimmed; a drive path gets one
+    // trailing "\" with doubled backslashes collapsed.
+    std::wstring RecordFolder() const;
+
+    // A full path for a new record, or empty when the folder cannot be created.
+    std::wstring NewRecordName(const SYSTEMTIME& today) const;
+    std::wstring NewRecordName() const;
+
+    // The record files of the folder, sorted by their date key (stable).
+    std::vector<std::wstring> RecordFileNames() const;
+    // Fills the list; puts the cursor on the current record. False when empty.
+    bool ListRecords();
+    // Loads the record under the list cursor into the model.
+    void SelectRecord();
+    // Writes the three files for path and lists again. False when a file cannot
+    // be written (the files already there are left as they were).
+    bool SaveRecordTo(const std::wstring& path);
+    bool SaveOpenRecord(TSaveRule rule);
+    void SaveSelectedRecord();
+    void DeleteSelectedRecords();
+    void RenameSelectedRecord();
+
+    // The All tree's node was expanded or collapsed by the user.
+    void NodeExpansionChanged(TTreeNode* node, bool expanded);
+
+    const std::wstring& CurrentRecordPath() const { return currentRecordPath_; }
+    void SetCurrentRecordPath(const std::wstring& path) { currentRecordPath_ = path; }
+    bool TreeRebuilding() const { return treeRebuild_; }
+    void SetTreeRebuilding(bool on) { treeRebuild_ = on; }
+
+    static std::wstring SideFile(const std::wstring& recordPath, const wchar_t* ext);
+
+private:
+    bool EnsureTargetFolder();
+    TPumpFn ThrottledPump();
+
+    TRecordModel& model_;
+    TSettings& settings_;
+    TSettingsStore* settingsStore_;
+    IRecordList& list_;
+    IStoreHost& host_;
+    std::wstring appPath_;
+    std::wstring defaultFolder_;
+    std::wstring currentRecordPath_;
+    bool treeRebuild_ = false;
+};
+
+}  // namespace qm
