@@ -36,45 +36,61 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     return data;
 }
 
-bool WriteFileReplacing(const std::wstring& path, std::string_view bytes) {
-    std::wstring temp = path + L".tmp~";
-    DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
+TReplacingFile::TReplacingFile(std::wstring path) : path_(std::move(path)), temp_(path_ + L".tmp~") {
+    // A replaced file keeps its hidden and system attributes.
+    DWORD attributes = ::GetFileAttributesW(LongPathForm(path_).c_str());
     DWORD keep = attributes == INVALID_FILE_ATTRIBUTES
-                     ? FILE_ATTRIBUTE_NORMAL
+                     ? 0
                      : (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
-    if (keep == 0) keep = FILE_ATTRIBUTE_NORMAL;
-    {
-        unique_hfile f(::CreateFileW(LongPathForm(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, keep, nullptr));
-        if (!f) return false;
-        size_t at = 0;
-        while (at < bytes.size()) {
-            DWORD done = 0;
-            DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));
-            if (!::WriteFile(f.get(), bytes.data() + at, want, &done, nullptr) || done == 0) {
-                DWORD err = ::GetLastError();
-                f.reset();
-                ::DeleteFileW(LongPathForm(temp).c_str());
-                ::SetLastError(err);
-                return false;
-            }
-            at += done;
-        }
-        if (!::FlushFileBuffers(f.get())) {
-            DWORD err = ::GetLastError();
-            f.reset();
-            ::DeleteFileW(LongPathForm(temp).c_str());
-            ::SetLastError(err);
+    file_ = ::CreateFileW(LongPathForm(temp_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          keep ? keep : FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TReplacingFile::~TReplacingFile() {
+    if (file_ != INVALID_HANDLE_VALUE) {
+        DWORD err = ::GetLastError();
+        ::CloseHandle(file_);
+        ::DeleteFileW(LongPathForm(temp_).c_str());
+        ::SetLastError(err);
+    }
+}
+
+bool TReplacingFile::IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+
+bool TReplacingFile::Write(std::string_view bytes) {
+    if (!IsOpen() || failed_) return false;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        DWORD done = 0;
+        DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));
+        if (!::WriteFile(file_, bytes.data() + at, want, &done, nullptr) || done == 0) {
+            failed_ = true;
             return false;
         }
+        at += done;
     }
-    if (!::MoveFileExW(LongPathForm(temp).c_str(), LongPathForm(path).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+}
+
+bool TReplacingFile::Commit(TDurability durability) {
+    if (!IsOpen() || failed_) return false;
+    if (durability == TDurability::Flush && !::FlushFileBuffers(file_)) return false;
+    ::CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    DWORD moveFlags = MOVEFILE_REPLACE_EXISTING;
+    if (durability == TDurability::Flush) moveFlags |= MOVEFILE_WRITE_THROUGH;
+    if (!::MoveFileExW(LongPathForm(temp_).c_str(), LongPathForm(path_).c_str(), moveFlags)) {
         DWORD err = ::GetLastError();
-        ::DeleteFileW(LongPathForm(temp).c_str());
+        ::DeleteFileW(LongPathForm(temp_).c_str());
         ::SetLastError(err);
         return false;
     }
     return true;
+}
+
+bool WriteFileReplacing(const std::wstring& path, std::string_view bytes, TDurability durability) {
+    TReplacingFile file(path);
+    return file.Write(bytes) && file.Commit(durability);
 }
 
 bool PathExists(const std::wstring& path) {

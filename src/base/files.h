@@ -12,8 +12,30 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path);
 
 // Writes the bytes to a temporary file in the target's folder and moves it over
 // the target, so a crash or a full disk never leaves a half-written file behind.
-// On failure the old file is untouched and GetLastError tells why.
-bool WriteFileReplacing(const std::wstring& path, std::string_view bytes);
+// On failure the old file is untouched and GetLastError tells why. A durable
+// write also flushes the data to the disk before the move; files that can be
+// lost without harm skip that wait.
+enum class TDurability { Flush, NoFlush };
+bool WriteFileReplacing(const std::wstring& path, std::string_view bytes, TDurability d = TDurability::Flush);
+
+// A file written beside its target and moved over it on Commit; dropped (and the
+// target untouched) when it is destroyed without a successful Commit.
+class TReplacingFile {
+public:
+    explicit TReplacingFile(std::wstring path);
+    ~TReplacingFile();
+    TReplacingFile(const TReplacingFile&) = delete;
+    TReplacingFile& operator=(const TReplacingFile&) = delete;
+
+    bool IsOpen() const;
+    bool Write(std::string_view bytes);
+    bool Commit(TDurability durability = TDurability::Flush);
+
+private:
+    std::wstring path_, temp_;
+    void* file_;
+    bool failed_ = false;
+};
 
 bool PathExists(const std::wstring& path);
 bool IsExistingFile(const std::wstring& path);

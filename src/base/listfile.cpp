@@ -64,8 +64,8 @@ std::optional<std::vector<std::wstring>> ReadListFile(const std::wstring& path) 
     return DecodeListText(*bytes);
 }
 
-bool WriteListFile(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    return WriteFileReplacing(path, EncodeListText(lines));
+bool WriteListFile(const std::wstring& path, const std::vector<std::wstring>& lines, TDurability durability) {
+    return WriteFileReplacing(path, EncodeListText(lines), durability);
 }
 
 }  // namespace qm

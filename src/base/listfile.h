@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/files.h"
+
 namespace qm {
 
 std::vector<std::wstring> DecodeListText(std::string_view bytes);
@@ -15,7 +17,8 @@ std::string EncodeListText(const std::vector<std::wstring>& lines);
 // Nothing when the file cannot be read.
 std::optional<std::vector<std::wstring>> ReadListFile(const std::wstring& path);
 // Replaces the file as a whole; false (old file kept) when it cannot be written.
-bool WriteListFile(const std::wstring& path, const std::vector<std::wstring>& lines);
+bool WriteListFile(const std::wstring& path, const std::vector<std::wstring>& lines,
+                   TDurability durability = TDurability::Flush);
 
 // Splits text into lines at CR, LF or CR LF. A final line without an end counts;
 // the empty text after the last line end does not.

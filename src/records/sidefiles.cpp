@@ -27,7 +27,7 @@ std::vector<std::wstring> ExpansionLines(const TDocTree& all) {
 }
 
 bool WriteExpansionFile(const std::wstring& path, const TDocTree& all) {
-    return WriteListFile(path, ExpansionLines(all));
+    return WriteListFile(path, ExpansionLines(all), TDurability::NoFlush);
 }
 
 void ApplyExpansionLines(std::vector<std::wstring> lines, TRecordModel& model) {
@@ -137,7 +137,9 @@ std::optional<std::string> BuildImageFile(HIMAGELIST list) {
 
 bool WriteImageFile(const std::wstring& path, HIMAGELIST list) {
     auto bytes = BuildImageFile(list);
-    return bytes && WriteFileReplacing(path, *bytes);
+    // The side files are replaced as safely as the tree file, but without waiting
+    // for the disk: losing one only costs images or expansion states.
+    return bytes && WriteFileReplacing(path, *bytes, TDurability::NoFlush);
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "base/files.h"
@@ -19,50 +20,88 @@ namespace qm {
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 void AppendInt(std::string& out, int v) { out += std::to_string(v); }
 
 }  // namespace
 
+namespace {
+
+// What one UTF-16 unit at position i (with its pair) stands for in the file.
+struct TXmlUnit {
+    char32_t code;   // the character written (U+FFFD for what XML cannot hold)
+    const char* ref;  // an entity or character reference instead, or null
+    size_t width;     // UTF-16 units taken
+};
+
+TXmlUnit XmlUnitAt(const std::wstring& text, size_t i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+        return {0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00), nullptr, 2};
+    switch (c) {
+        case '&': return {c, "&amp;", 1};
+        case '<': return {c, "&lt;", 1};
+        case '>': return {c, "&gt;", 1};
+        case '"': return {c, "&quot;", 1};
+        case '\'': return {c, "&apos;", 1};
+        case '\t': return {c, "&#9;", 1};
+        case '\n': return {c, "&#10;", 1};
+        case '\r': return {c, "&#13;", 1};
+        default: break;
+    }
+    if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
+    return {c, nullptr, 1};
+}
+
+size_t Utf8Length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
+
+}  // namespace
+
 void AppendAttributeValue(std::string& out, const std::wstring& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    // Measure first, then write in place: the file is built in one buffer.
+    size_t need = 0;
+    bool plain = true;
+    for (size_t i = 0; i < text.size();) {
+        wchar_t w = text[i];
+        if (w >= 0x20 && w < 0x7F && w != '&' && w != '<' && w != '>' && w != '"' && w != '\'') {
+            ++need;
             ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;  // a lone surrogate
+            continue;
         }
-        switch (c) {
-            case '&': out += "&amp;"; continue;
-            case '<': out += "&lt;"; continue;
-            case '>': out += "&gt;"; continue;
-            case '"': out += "&quot;"; continue;
-            case '\'': out += "&apos;"; continue;
-            case '\t': out += "&#9;"; continue;
-            case '\n': out += "&#10;"; continue;
-            case '\r': out += "&#13;"; continue;
-            default: break;
+        plain = false;
+        TXmlUnit u = XmlUnitAt(text, i);
+        need += u.ref ? std::char_traits<char>::length(u.ref) : Utf8Length(u.code);
+        i += u.width;
+    }
+    size_t at = out.size();
+    out.resize(at + need);
+    char* p = out.data() + at;
+    if (plain) {
+        for (wchar_t w : text) *p++ = static_cast<char>(w);
+        return;
+    }
+    for (size_t i = 0; i < text.size();) {
+        TXmlUnit u = XmlUnitAt(text, i);
+        i += u.width;
+        if (u.ref) {
+            for (const char* r = u.ref; *r; ++r) *p++ = *r;
+            continue;
         }
-        if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
-        AppendUtf8(out, c);
+        char32_t c = u.code;
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (c >> 6));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (c >> 12));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (c >> 18));
+            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
     }
 }
 
@@ -70,12 +109,12 @@ namespace {
 
 // One element's attributes, in their written order.
 void AppendAttributes(std::string& out, const TTreeNode& node, const TItemTable& items) {
-    const std::wstring& path = items.IsValid(node.Index()) ? items.PathAt(node.Index()) : std::wstring();
-    int docType = items.IsValid(node.Index()) ? items.At(node.Index()).docType : 0;
+    bool known = items.IsValid(node.Index());
+    int docType = known ? items.At(node.Index()).docType : 0;
     out += " text=\"";
     AppendAttributeValue(out, node.Text());
     out += "\" path=\"";
-    AppendAttributeValue(out, path);
+    if (known) AppendAttributeValue(out, items.PathAt(node.Index()));
     out += "\" imageIndex=\"";
     AppendInt(out, node.Image());
     out += "\" stateIndex=\"";
@@ -88,17 +127,18 @@ void AppendAttributes(std::string& out, const TTreeNode& node, const TItemTable&
 }
 
 // Writes a subtree without recursion, so any depth is safe.
-void AppendItem(std::string& out, const TTreeNode& top, const TItemTable& items) {
-    struct Frame {
-        const TTreeNode* node;
-        int next;
-    };
-    std::vector<Frame> frames{{&top, 0}};
+struct TWriteFrame {
+    const TTreeNode* node;
+    int next;
+};
+
+void AppendItem(std::string& out, const TTreeNode& top, const TItemTable& items, std::vector<TWriteFrame>& frames) {
+    frames.assign(1, TWriteFrame{&top, 0});
     out += "<item";
     AppendAttributes(out, top, items);
     out += top.HasChildren() ? ">" : "/>";
     while (!frames.empty()) {
-        Frame& f = frames.back();
+        TWriteFrame& f = frames.back();
         if (f.next >= f.node->ChildCount()) {
             if (f.node->HasChildren()) out += "</item>";
             frames.pop_back();
@@ -118,19 +158,45 @@ void AppendItem(std::string& out, const TTreeNode& top, const TItemTable& items)
 
 }  // namespace
 
-std::string BuildTreeXml(const TRecordModel& model, const std::wstring& appPath) {
+namespace {
+
+// Builds the file in a small buffer that is handed to the sink whenever it fills,
+// so even a large record never needs the whole text in memory.
+template <class Sink>
+bool WriteTreeXml(const TRecordModel& model, const std::wstring& appPath, Sink&& sink) {
+    constexpr size_t kChunk = 64 * 1024;
     std::string out = "\xEF\xBB\xBF<quilmartree app=\"";
-    out.reserve(static_cast<size_t>(model.all.TopCount()) * 256);
+    out.reserve(kChunk + 4096);
     AppendAttributeValue(out, appPath);
     out += "\">";
+    std::vector<TWriteFrame> frames;
     int count = std::min(model.all.TopCount(), kWalkLimit);
-    for (int i = 0; i < count; ++i) AppendItem(out, *model.all.Top(i), model.items);
+    for (int i = 0; i < count; ++i) {
+        AppendItem(out, *model.all.Top(i), model.items, frames);
+        if (out.size() >= kChunk) {
+            if (!sink(out)) return false;
+            out.clear();
+        }
+    }
     out += "</quilmartree>\r\n";
-    return out;
+    return sink(out);
+}
+
+}  // namespace
+
+std::string BuildTreeXml(const TRecordModel& model, const std::wstring& appPath) {
+    std::string all;
+    WriteTreeXml(model, appPath, [&all](const std::string& chunk) {
+        all += chunk;
+        return true;
+    });
+    return all;
 }
 
 bool WriteTreeFile(const std::wstring& path, const TRecordModel& model, const std::wstring& appPath) {
-    return WriteFileReplacing(path, BuildTreeXml(model, appPath));
+    TReplacingFile file(path);
+    return file.IsOpen() && WriteTreeXml(model, appPath, [&file](const std::string& chunk) { return file.Write(chunk); }) &&
+           file.Commit(TDurability::Flush);
 }
 
 namespace {
@@ -181,56 +247,72 @@ ParsedItem ReadItem(IXmlReader* r, int depth) {
     return p;
 }
 
-// The document's text, checked before the XML reader sees it, or nothing
-// when it holds what no XML document may (invalid UTF-8, NUL and other control
-// characters, unpaired surrogates). Checking here keeps damaged files away from
-// reader code paths that do not all fail gracefully. A leading XML declaration is
-// dropped, since the text no longer has the encoding it may name.
-std::optional<std::wstring> PrepareXmlText(const std::string& bytes) {
-    std::wstring text;
-    auto fromUtf16 = [&](size_t start, bool bigEndian) {
-        text.reserve((bytes.size() - start) / 2);
-        for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-            auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
-            text.push_back(static_cast<wchar_t>(bigEndian ? (a << 8) | b : a | (b << 8)));
-        }
-        return bytes.size() % 2 == start % 2;
-    };
-    bool ok = true;
-    if (bytes.rfind("\xFF\xFE", 0) == 0) {
-        ok = fromUtf16(2, false);
-    } else if (bytes.rfind("\xFE\xFF", 0) == 0) {
-        ok = fromUtf16(2, true);
-    } else if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0') {
-        ok = fromUtf16(0, false);
-    } else {
-        size_t start = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-        int n = bytes.size() > start ? ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + start,
-                                                             static_cast<int>(bytes.size() - start), nullptr, 0)
-                                     : 0;
-        if (n <= 0) return std::nullopt;
-        text.resize(static_cast<size_t>(n));
-        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + start, static_cast<int>(bytes.size() - start),
-                              text.data(), n);
-    }
-    if (!ok) return std::nullopt;
-    for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
+// True when the bytes are UTF-8 that an XML document may hold: well-formed
+// sequences, no surrogates, no U+FFFE/U+FFFF, no control characters but tab,
+// CR and LF.
+bool IsXmlSafeUtf8(std::string_view s) {
+    size_t i = 0, n = s.size();
+    while (i < n) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
             ++i;
             continue;
         }
-        if ((c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') || (c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE ||
-            c == 0xFFFF)
-            return std::nullopt;
+        int len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? (c <= 0xEF ? 3 : 0) : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+        if (len == 0 || n - i < static_cast<size_t>(len)) return false;
+        char32_t cp = c & (0xFF >> (len + 1));
+        for (int k = 1; k < len; ++k) {
+            auto t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return false;
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF) return false;
+        i += static_cast<size_t>(len);
+    }
+    return true;
+}
+
+// The document as UTF-8 for the XML reader (Wine's reader mishandles long UTF-16
+// input), or nothing when it holds what no XML document may. Checking here keeps
+// damaged files away from reader code paths that do not all fail gracefully. A
+// leading XML declaration is dropped when the text had to be converted, since it
+// may name an encoding the text no longer has.
+std::optional<std::string> PrepareXmlText(const std::string& bytes) {
+    size_t bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    bool utf16 = bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0 ||
+                 (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0');
+    if (!utf16) {
+        std::string_view body(bytes.data() + bom, bytes.size() - bom);
+        if (!IsXmlSafeUtf8(body)) return std::nullopt;
+        return std::string(body);
+    }
+    bool bigEndian = bytes[0] == '\xFE';
+    size_t start = bytes[0] == '<' ? 0 : 2;
+    if ((bytes.size() - start) % 2) return std::nullopt;
+    std::wstring text;
+    text.reserve((bytes.size() - start) / 2);
+    for (size_t i = start; i + 1 < bytes.size(); i += 2) {
+        auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        text.push_back(static_cast<wchar_t>(bigEndian ? (a << 8) | b : a | (b << 8)));
     }
     if (text.rfind(L"<?xml", 0) == 0) {
         size_t end = text.find(L"?>");
         if (end == std::wstring::npos) return std::nullopt;
         text.erase(0, end + 2);
     }
-    return text;
+    for (size_t i = 0; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
+            ++i;
+        } else if ((c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') || (c >= 0xDC00 && c <= 0xDFFF) ||
+                   c == 0xFFFE || c == 0xFFFF) {
+            return std::nullopt;
+        }
+    }
+    return WideToUtf8(text);
 }
 
 }  // namespace
@@ -238,10 +320,9 @@ std::optional<std::wstring> PrepareXmlText(const std::string& bytes) {
 TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPumpFn& pump) {
     CreateXmlReaderFn create = XmlReaderFactory();
     if (!create) return TTreeLoad::Unreadable;
-    std::optional<std::wstring> text = PrepareXmlText(bytes);
+    std::optional<std::string> text = PrepareXmlText(bytes);
     if (!text || text->empty()) return TTreeLoad::NotWellFormed;
-    // Handed over as UTF-8: Wine's reader mishandles long UTF-16 input.
-    std::string utf8 = "\xEF\xBB\xBF" + WideToUtf8(*text);
+    const std::string& utf8 = *text;
     ComPtr<IStream> stream;
     stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(utf8.data()), static_cast<UINT>(utf8.size())));
     ComPtr<IXmlReader> reader;

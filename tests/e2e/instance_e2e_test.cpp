@@ -1,0 +1,163 @@
+// Two real quilmar.exe processes: the single-instance check, the hand-off of the
+// command line and the elevation relaunch decision.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "app/handoff.h"
+#include "app/instance.h"
+#include "app/product.h"
+#include "base/files.h"
+#include "base/listfile.h"
+#include "base/strings.h"
+#include "records/model.h"
+#include "records/treefile.h"
+#include "support/process.h"
+
+namespace qm {
+namespace {
+
+class InstanceE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A fresh user: no records, no settings, no hand-off files.
+        test::RemoveTree(UserDataFolder());
+        test::RemoveTree(CommonDataFolder());
+        ASSERT_EQ(test::FindProcessWindow(kMainWindowClass, 0), nullptr) << "a main window is left from before";
+    }
+    void TearDown() override {
+        if (HWND w = test::FindProcessWindow(kMainWindowClass, 0)) ::PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+
+    static std::vector<std::wstring> RecordFiles() {
+        std::vector<std::wstring> out;
+        WIN32_FIND_DATAW fd;
+        unique_hfind f(::FindFirstFileW(JoinPath(UserDataFolder(), L"*.quilmar").c_str(), &fd));
+        if (f) {
+            do out.push_back(JoinPath(UserDataFolder(), fd.cFileName));
+            while (::FindNextFileW(f.get(), &fd));
+        }
+        return out;
+    }
+    static std::vector<std::wstring> RecordPaths(const std::wstring& file) {
+        TRecordModel m;
+        ReadTreeFile(file, m);
+        std::vector<std::wstring> paths;
+        for (int i = 0; i < m.items.Count(); ++i) paths.push_back(m.items.At(i).path);
+        return paths;
+    }
+};
+
+TEST_F(InstanceE2E, SecondStartHandsItsPathsToTheFirstAndEnds) {
+    test::Process first = test::Process::Start(L"quilmar.exe", L"");
+    ASSERT_TRUE(first.Started());
+    HWND window = test::WaitForWindow(kMainWindowClass, first.Id(), 20000);
+    ASSERT_NE(window, nullptr);
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(window, caption, 64);
+    EXPECT_STREQ(caption, L"QuilMar 3.0");
+
+    std::wstring folder = JoinPath(UserDataFolder(), L"docs \u00E4");
+    ASSERT_TRUE(CreateFolderTree(folder));
+    std::wstring a = JoinPath(folder, L"a b.txt"), b = JoinPath(folder, L"\u4E2D.txt");
+    ASSERT_TRUE(WriteFileReplacing(a, "a"));
+    ASSERT_TRUE(WriteFileReplacing(b, "b"));
+    test::Process second = test::Process::Start(L"quilmar.exe", L"\"" + a + L"\" /run \"" + b + L"\"");
+    EXPECT_EQ(second.WaitExit(30000), 0u);
+    EXPECT_EQ(ReadListFile(HandoffFilePath()).value(), (std::vector<std::wstring>{a, b}));
+
+    // The first copy added both to a new record and saved it once.
+    ASSERT_TRUE(test::WaitUntil([] { return RecordFiles().size() == 1; }, 10000));
+    std::vector<std::wstring> paths = RecordPaths(RecordFiles()[0]);
+    EXPECT_EQ(paths.size(), 2u);
+    EXPECT_NE(std::find(paths.begin(), paths.end(), a), paths.end());
+    EXPECT_NE(std::find(paths.begin(), paths.end(), b), paths.end());
+    // Only one instance stays registered.
+    HWND registered = nullptr;
+    int count = 0;
+    ASSERT_TRUE(TInstanceRegistry::Peek(InstanceRegistryName(JoinPath(ModuleFolder(), L"quilmar.exe")), registered,
+                                        count));
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(registered, window);
+
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(20000), 0u);
+}
+
+TEST_F(InstanceE2E, PlainSecondStartHandsOverNothing) {
+    test::Process first = test::Process::Start(L"quilmar.exe", L"");
+    HWND window = test::WaitForWindow(kMainWindowClass, first.Id(), 20000);
+    ASSERT_NE(window, nullptr);
+    test::Process second = test::Process::Start(L"quilmar.exe", L"/install");
+    EXPECT_EQ(second.WaitExit(30000), 0u);
+    EXPECT_EQ(ReadFileBytes(HandoffFilePath()).value(), std::string("\xFF\xFE", 2));
+    ::Sleep(300);
+    EXPECT_TRUE(RecordFiles().empty());
+    EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+}
+
+TEST_F(InstanceE2E, AlwaysRunAsAdminRelaunchesUnlessTheLastArgumentSaysNot) {
+    ASSERT_TRUE(CreateFolderTree(CommonDataFolder()));
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"default", L"AlwaysRunAsAdmin", L"1",
+                                             JoinPath(CommonDataFolder(), L"defualt.ini").c_str()));
+    // One path: the elevation launcher is asked to start (it is missing here, which
+    // fails silently) and this copy ends without a window.
+    test::Process relaunch = test::Process::Start(L"quilmar.exe", L"C:\\a.txt");
+    EXPECT_EQ(relaunch.WaitExit(20000), 0u);
+    EXPECT_EQ(test::FindProcessWindow(kMainWindowClass, relaunch.Id()), nullptr);
+
+    // "/ctmenu" last: no relaunch, the window comes up.
+    test::Process stays = test::Process::Start(L"quilmar.exe", L"C:\\a.txt /ctmenu");
+    HWND window = test::WaitForWindow(kMainWindowClass, stays.Id(), 20000);
+    EXPECT_NE(window, nullptr);
+    if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(stays.WaitExit(20000), 0u);
+}
+
+// Stands in for a first copy whose window appears late: registers the instance,
+// shows a window of the main class only after a while, and records the message.
+struct LateWindow {
+    static inline int messages = 0;
+    static inline bool payloadOk = false;
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_COPYDATA) {
+            auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lp);
+            ++messages;
+            payloadOk = cds->dwData == 0 && cds->cbData == 8 && memcmp(cds->lpData, "quilmar\0", 8) == 0;
+            return 1;
+        }
+        return ::DefWindowProcW(h, m, wp, lp);
+    }
+};
+
+TEST_F(InstanceE2E, SecondStartWaitsForAWindowThatIsStillComingUp) {
+    TInstanceRegistry registry(InstanceRegistryName(JoinPath(ModuleFolder(), L"quilmar.exe")));
+    ASSERT_FALSE(registry.AnotherInstanceRunning(nullptr, 1));
+    test::Process second = test::Process::Start(L"quilmar.exe", L"C:\\late.txt");
+    ::Sleep(1500);  // the "first copy" is still starting
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &LateWindow::Proc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = kMainWindowClass;
+    ::RegisterClassExW(&wc);
+    HWND w = ::CreateWindowExW(0, kMainWindowClass, L"late", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+    ASSERT_NE(w, nullptr);
+    DWORD code = STILL_ACTIVE;
+    for (int i = 0; i < 400 && code == STILL_ACTIVE; ++i) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        code = second.WaitExit(25);
+    }
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(LateWindow::messages, 1);
+    EXPECT_TRUE(LateWindow::payloadOk);
+    EXPECT_EQ(ReadListFile(HandoffFilePath()).value(), std::vector<std::wstring>{L"C:\\late.txt"});
+    ::DestroyWindow(w);
+    ::UnregisterClassW(kMainWindowClass, wc.hInstance);
+}
+
+}  // namespace
+}  // namespace qm
