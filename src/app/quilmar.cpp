@@ -18,9 +18,10 @@
 
 namespace {
 
-int RunMessageLoop() {
+int RunMessageLoop(qm::TQuilmarWindow& window) {
     MSG m;
     while (::GetMessageW(&m, nullptr, 0, 0) > 0) {
+        if (window.Handle() && window.PreTranslate(m)) continue;
         ::TranslateMessage(&m);
         ::DispatchMessageW(&m);
     }
@@ -67,9 +68,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
             return 1;
         }
         registry.SetWindow(window.Handle());
-        ::ShowWindow(window.Handle(), show == SW_SHOWDEFAULT || show == 0 ? SW_SHOWNORMAL : show);
-        ::UpdateWindow(window.Handle());
-        code = RunMessageLoop();
+        window.ShowFirst(show == SW_SHOWDEFAULT || show == 0 ? SW_SHOWNORMAL : show);
+        code = RunMessageLoop(window);
     }
     ::OleUninitialize();
     return code;

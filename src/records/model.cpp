@@ -47,13 +47,19 @@ TTreeNode* TDocTree::Add(TTreeNode* parent, const std::wstring& text, int itemIn
                                });
     }
     TTreeNode* raw = node.get();
+    TTreeNode* previous = pos == kids.begin() ? nullptr : std::prev(pos)->get();
     kids.insert(pos, std::move(node));
-    if (onAdded) onAdded(raw);
+    if (onAdded) onAdded(raw, previous);
     return raw;
 }
 
 void TDocTree::Remove(TTreeNode* node) {
     if (!node || !node->parent_) return;
+    for (TTreeNode* f = focused_; f; f = f->parent_)
+        if (f == node) {
+            focused_ = nullptr;
+            break;
+        }
     if (onRemoving) onRemoving(node);
     auto& kids = node->parent_->children_;
     auto it = std::find_if(kids.begin(), kids.end(), [node](const auto& p) { return p.get() == node; });
@@ -61,6 +67,7 @@ void TDocTree::Remove(TTreeNode* node) {
 }
 
 void TDocTree::Clear() {
+    focused_ = nullptr;
     root_.children_.clear();
     if (onCleared) onCleared();
 }
@@ -71,6 +78,26 @@ int TDocTree::SiblingIndex(const TTreeNode* node) const {
     for (size_t i = 0; i < kids.size(); ++i)
         if (kids[i].get() == node) return static_cast<int>(i);
     return -1;
+}
+
+void TDocTree::Select(TTreeNode* node, bool on) {
+    if (!node) return;
+    if (on && !node->selectOrder_) node->selectOrder_ = ++selectCounter_;
+    if (!on) node->selectOrder_ = 0;
+}
+
+void TDocTree::ClearSelection() {
+    ForEachNode([](TTreeNode* n) { n->selectOrder_ = 0; });
+}
+
+std::vector<TTreeNode*> TDocTree::SelectedNodes() const {
+    std::vector<TTreeNode*> out;
+    ForEachNode([&out](TTreeNode* n) {
+        if (n->selectOrder_) out.push_back(n);
+    });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const TTreeNode* a, const TTreeNode* b) { return a->selectOrder_ < b->selectOrder_; });
+    return out;
 }
 
 namespace {

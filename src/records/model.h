@@ -88,6 +88,11 @@ public:
     void SetStateIndex(int s) { stateIndex_ = s; }
     void SetExpanded(bool e) { expanded_ = e; }
 
+    // Selection lives in the model so commands read it without a window; the
+    // order number says when the node was selected.
+    bool Selected() const { return selectOrder_ != 0; }
+    unsigned SelectOrder() const { return selectOrder_; }
+
     // Opaque handle of the on-screen item that mirrors this node.
     void* viewItem = nullptr;
 
@@ -98,6 +103,7 @@ private:
     int selectedImage_ = 0;
     int stateIndex_ = -1;
     bool expanded_ = false;
+    unsigned selectOrder_ = 0;
     TNodeData data_;
     TTreeNode* parent_ = nullptr;
     std::vector<std::unique_ptr<TTreeNode>> children_;
@@ -125,13 +131,35 @@ public:
     // Position of a node among its siblings.
     int SiblingIndex(const TTreeNode* node) const;
 
-    // Called after a node is added or before one is removed (the on-screen mirror).
-    std::function<void(TTreeNode*)> onAdded;
+    // Selection: several nodes at once, remembered in the order they were chosen.
+    void Select(TTreeNode* node, bool on);
+    void ClearSelection();
+    std::vector<TTreeNode*> SelectedNodes() const;  // in selection order
+    TTreeNode* Focused() const { return focused_; }
+    void SetFocused(TTreeNode* node) { focused_ = node; }
+    // Top-level nodes and their children in display order (expanded or not).
+    template <class Fn>
+    void ForEachNode(Fn&& fn) const {
+        std::vector<const TTreeNode*> stack;
+        for (auto it = root_.children_.rbegin(); it != root_.children_.rend(); ++it) stack.push_back(it->get());
+        while (!stack.empty()) {
+            auto* n = const_cast<TTreeNode*>(stack.back());
+            stack.pop_back();
+            fn(n);
+            for (auto it = n->children_.rbegin(); it != n->children_.rend(); ++it) stack.push_back(it->get());
+        }
+    }
+
+    // Called after a node is added (with the sibling it follows, or nullptr when it
+    // is the first) or before one is removed: the on-screen mirror.
+    std::function<void(TTreeNode*, TTreeNode*)> onAdded;
     std::function<void(TTreeNode*)> onRemoving;
     std::function<void()> onCleared;
 
 private:
     TTreeNode root_;
+    TTreeNode* focused_ = nullptr;
+    unsigned selectCounter_ = 0;
 };
 
 // Lets pending window messages run during long walks; empty means do nothing.

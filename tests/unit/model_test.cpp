@@ -129,14 +129,34 @@ TEST(Model, WebPageTabAppearsWithTheFirstWebPageAndStays) {
 TEST(Model, MirrorCallbacksSeeEveryChange) {
     TDocTree t;
     std::vector<std::wstring> log;
-    t.onAdded = [&](TTreeNode* n) { log.push_back(L"+" + n->Text() + L"@" + std::to_wstring(t.SiblingIndex(n))); };
+    t.onAdded = [&](TTreeNode* n, TTreeNode* previous) {
+        log.push_back(L"+" + n->Text() + L"@" + std::to_wstring(t.SiblingIndex(n)) + L"/" +
+                      (previous ? previous->Text() : L"-"));
+    };
     t.onRemoving = [&](TTreeNode* n) { log.push_back(L"-" + n->Text()); };
     t.onCleared = [&] { log.push_back(L"clear"); };
     TTreeNode* b = t.Add(nullptr, L"b", 0);
     t.Add(nullptr, L"a", 1);
     t.Remove(b);
     t.Clear();
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"+b@0", L"+a@0", L"-b", L"clear"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"+b@0/-", L"+a@0/-", L"-b", L"clear"}));
+}
+
+TEST(Model, SelectionKeepsItsOrderAndForgetsRemovedNodes) {
+    TDocTree t;
+    TTreeNode* a = t.Add(nullptr, L"a", 0);
+    TTreeNode* b = t.Add(nullptr, L"b", 1);
+    TTreeNode* c = t.Add(b, L"c", 2);
+    t.Select(c, true);
+    t.Select(a, true);
+    t.Select(c, true);  // selecting again keeps its place
+    EXPECT_EQ(t.SelectedNodes(), (std::vector<TTreeNode*>{c, a}));
+    t.SetFocused(c);
+    t.Remove(b);
+    EXPECT_EQ(t.Focused(), nullptr);
+    EXPECT_EQ(t.SelectedNodes(), std::vector<TTreeNode*>{a});
+    t.ClearSelection();
+    EXPECT_TRUE(t.SelectedNodes().empty());
 }
 
 }  // namespace

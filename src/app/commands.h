@@ -1,0 +1,35 @@
+// Command identifiers of the main window's menus, buttons and keys.
+#pragma once
+
+namespace qm {
+
+enum TCommand : unsigned {
+    CmNone = 0,
+    // Records and the program
+    CmRecord = 40001, CmAdd, CmReplayAll, CmSendToRecord, CmSettings, CmRunAsAdministrator, CmAlwaysRunAsAdmin,
+    CmExit, CmRecordMore,
+    // View
+    CmMenuBar, CmStatusBar, CmRecordList, CmSearch, CmAlwaysOnTop,
+    CmTextLargest, CmTextLarger, CmTextMedium, CmTextSmaller, CmTextSmallest,
+    // Record list
+    CmRecRefresh, CmRecDelete, CmRecRename, CmReplayAtStart,
+    // Windows places and properties
+    CmMyComputer, CmMyDocuments, CmToggleDesktop, CmDesktopFolder, CmRecycleBin, CmControlPanel, CmAddRemovePrograms,
+    CmTaskManager, CmNetworkPlaces, CmHistory, CmFavorites, CmRecentDocuments, CmClearRecentDocuments,
+    CmSystemProperties, CmSystemHardware, CmSystemAdvanced, CmDisplayDesktop, CmDisplaySettings, CmDisplayScreenSaver,
+    CmOpenApplicationPath, CmStartupManager,
+    // Shut down
+    CmLogOff, CmRestart, CmShutDown,
+    // Help
+    CmHelp, CmHomePage, CmOnlineGuide, CmCheckUpdate, CmAbout,
+    // Document trees
+    CmOpen, CmOpenFileLocation, CmOpenAsAdmin, CmRunAsAdmin, CmOpenWith, CmOpenWithAdmin, CmCopyFile, CmCopyFileName,
+    CmCopyFileLocation, CmPasteShortcut, CmPaste, CmOpenLocationAfterPaste, CmCreateNote, CmSendToDesktop,
+    CmSendToDocuments, CmSendToRemovable, CmOpenLocationAfterSent, CmSelectFolder, CmAddCopyPaste, CmFullExpand,
+    CmFullCollapse, CmCloseAll, CmDeleteSelected, CmDeleteAll, CmDeleteInvalid,
+    // Controls
+    CmStop, CmSmartRecord, CmSearchGo,
+    CmRecentFirst = 45000,  // the "Recent" submenu's entries
+};
+
+}  // namespace qm

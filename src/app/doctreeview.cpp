@@ -1,0 +1,285 @@
+#include "app/doctreeview.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace qm {
+
+void TDocTreeView::Create(HWND parent, int id, TDocTree& tree, HIMAGELIST images) {
+    tree_ = &tree;
+    hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                              WS_CHILD | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                                  TVS_SHOWSELALWAYS | TVS_INFOTIP,
+                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              ::GetModuleHandleW(nullptr), nullptr);
+    TreeView_SetExtendedStyle(hwnd_, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
+    SetImages(images);
+    ::SetWindowSubclass(hwnd_, &TDocTreeView::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    tree.onAdded = [this](TTreeNode* n, TTreeNode* previous) { Insert(n, previous); };
+    tree.onRemoving = [this](TTreeNode* n) {
+        if (n == anchor_) anchor_ = nullptr;
+        if (n->viewItem) TreeView_DeleteItem(hwnd_, static_cast<HTREEITEM>(n->viewItem));
+    };
+    tree.onCleared = [this] {
+        anchor_ = nullptr;
+        syncing_ = true;
+        TreeView_DeleteAllItems(hwnd_);
+        syncing_ = false;
+    };
+}
+
+void TDocTreeView::SetImages(HIMAGELIST images) { TreeView_SetImageList(hwnd_, images, TVSIL_NORMAL); }
+
+void TDocTreeView::Insert(TTreeNode* node, TTreeNode* previous) {
+    TVINSERTSTRUCTW ins{};
+    TTreeNode* parent = node->Level() > 0 ? node->Parent() : nullptr;
+    ins.hParent = parent ? static_cast<HTREEITEM>(parent->viewItem) : TVI_ROOT;
+    if (parent && !parent->viewItem) return;  // the parent is not shown (yet)
+    ins.hInsertAfter = previous && previous->viewItem ? static_cast<HTREEITEM>(previous->viewItem) : TVI_FIRST;
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    ins.item.pszText = const_cast<wchar_t*>(node->Text().c_str());
+    ins.item.iImage = node->Image();
+    ins.item.iSelectedImage = node->SelectedImage();
+    ins.item.lParam = reinterpret_cast<LPARAM>(node);
+    node->viewItem = reinterpret_cast<void*>(TreeView_InsertItem(hwnd_, &ins));
+}
+
+void TDocTreeView::InsertSubtree(TTreeNode* node, TTreeNode* previous) {
+    Insert(node, previous);
+    TTreeNode* prev = nullptr;
+    for (const auto& child : node->Children()) {
+        InsertSubtree(child.get(), prev);
+        prev = child.get();
+    }
+}
+
+void TDocTreeView::Rebuild() {
+    HoldRedraw(true);
+    syncing_ = true;
+    TreeView_DeleteAllItems(hwnd_);
+    TTreeNode* prev = nullptr;
+    for (const auto& top : tree_->TopNodes()) {
+        InsertSubtree(top.get(), prev);
+        prev = top.get();
+    }
+    syncing_ = false;
+    SyncExpansion();
+    ShowSelection();
+    HoldRedraw(false);
+}
+
+void TDocTreeView::HoldRedraw(bool hold) {
+    ::SendMessageW(hwnd_, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+    if (!hold) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TDocTreeView::SyncExpansion() {
+    syncing_ = true;
+    for (const auto& top : tree_->TopNodes()) {
+        if (top->HasChildren() && top->viewItem)
+            TreeView_Expand(hwnd_, static_cast<HTREEITEM>(top->viewItem), top->Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
+    }
+    syncing_ = false;
+}
+
+void TDocTreeView::ExpandAll(bool expand) {
+    HoldRedraw(true);
+    tree_->ForEachNode([&](TTreeNode* n) {
+        if (n->HasChildren() && n->viewItem) {
+            TreeView_Expand(hwnd_, static_cast<HTREEITEM>(n->viewItem), expand ? TVE_EXPAND : TVE_COLLAPSE);
+        }
+    });
+    HoldRedraw(false);
+}
+
+TTreeNode* TDocTreeView::NodeOf(HTREEITEM item) const {
+    if (!item) return nullptr;
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    if (!TreeView_GetItem(hwnd_, &tv)) return nullptr;
+    return reinterpret_cast<TTreeNode*>(tv.lParam);
+}
+
+TTreeNode* TDocTreeView::NodeAtPoint(POINT client, UINT* hitFlags) const {
+    TVHITTESTINFO hit{};
+    hit.pt = client;
+    HTREEITEM item = TreeView_HitTest(hwnd_, &hit);
+    if (hitFlags) *hitFlags = hit.flags;
+    return NodeOf(item);
+}
+
+void TDocTreeView::SetItemSelected(TTreeNode* node, bool on) {
+    if (!node || !node->viewItem) return;
+    TreeView_SetItemState(hwnd_, static_cast<HTREEITEM>(node->viewItem), on ? TVIS_SELECTED : 0, TVIS_SELECTED);
+}
+
+void TDocTreeView::ShowSelection() {
+    tree_->ForEachNode([this](TTreeNode* n) { SetItemSelected(n, n->Selected()); });
+}
+
+void TDocTreeView::DeselectAll() {
+    tree_->ClearSelection();
+    ShowSelection();
+}
+
+void TDocTreeView::SelectOnly(TTreeNode* node) {
+    tree_->ClearSelection();
+    tree_->Select(node, true);
+    anchor_ = node;
+    FocusNode(node);
+    ShowSelection();
+}
+
+void TDocTreeView::FocusNode(TTreeNode* node) {
+    tree_->SetFocused(node);
+    if (node && node->viewItem) {
+        syncing_ = true;
+        TreeView_SelectItem(hwnd_, static_cast<HTREEITEM>(node->viewItem));
+        syncing_ = false;
+    }
+}
+
+void TDocTreeView::EnsureVisible(TTreeNode* node) {
+    if (node && node->viewItem) TreeView_EnsureVisible(hwnd_, static_cast<HTREEITEM>(node->viewItem));
+}
+
+void TDocTreeView::ClickSelect(TTreeNode* node, bool ctrl, bool shift) {
+    if (!node) return;
+    if (ctrl) {
+        tree_->Select(node, !node->Selected());
+        anchor_ = node;
+    } else if (shift && anchor_) {
+        // Everything shown between the anchor and the node, in display order.
+        std::vector<TTreeNode*> shown;
+        for (HTREEITEM it = TreeView_GetRoot(hwnd_); it; it = TreeView_GetNextVisible(hwnd_, it))
+            shown.push_back(NodeOf(it));
+        auto a = std::find(shown.begin(), shown.end(), anchor_);
+        auto b = std::find(shown.begin(), shown.end(), node);
+        tree_->ClearSelection();
+        if (a != shown.end() && b != shown.end()) {
+            if (a > b) std::swap(a, b);
+            for (auto it = a; it <= b; ++it) tree_->Select(*it, true);
+        } else {
+            tree_->Select(node, true);
+        }
+    } else {
+        tree_->ClearSelection();
+        tree_->Select(node, true);
+        anchor_ = node;
+    }
+    FocusNode(node);
+    ShowSelection();
+}
+
+void TDocTreeView::SelectTopLevelAndChildren() {
+    for (const auto& top : tree_->TopNodes()) {
+        tree_->Select(top.get(), true);
+        for (const auto& child : top->Children()) tree_->Select(child.get(), true);
+    }
+    ShowSelection();
+}
+
+LRESULT TDocTreeView::OnNotify(NMHDR* hdr, bool& handled) {
+    handled = false;
+    switch (hdr->code) {
+        case TVN_SELCHANGEDW:
+            // The control moved its own caret (keyboard): that node alone is selected,
+            // except while the model itself is being shown.
+            if (!syncing_) {
+                auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+                if (nm->action == TVC_BYKEYBOARD) {
+                    TTreeNode* n = NodeOf(nm->itemNew.hItem);
+                    bool shift = ::GetKeyState(VK_SHIFT) < 0;
+                    ClickSelect(n, false, shift);
+                }
+            }
+            return 0;
+        case TVN_ITEMEXPANDEDW: {
+            auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+            TTreeNode* n = NodeOf(nm->itemNew.hItem);
+            if (n) {
+                bool expanded = (nm->itemNew.state & TVIS_EXPANDED) != 0;
+                n->SetExpanded(expanded);
+                if (!syncing_ && onExpanded) onExpanded(n, expanded);
+            }
+            return 0;
+        }
+        case NM_DBLCLK:
+            if (onDoubleClick) onDoubleClick();
+            handled = true;
+            return 1;
+        case NM_RCLICK: {
+            POINT pt{};
+            ::GetCursorPos(&pt);
+            if (onContextMenu) onContextMenu(pt);
+            handled = true;
+            return 1;
+        }
+        default: return 0;
+    }
+}
+
+LRESULT TDocTreeView::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+    handled = false;
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN: {
+            POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            UINT flags = 0;
+            TTreeNode* n = NodeAtPoint(pt, &flags);
+            if (msg == WM_LBUTTONDOWN && (flags & TVHT_ONITEMBUTTON)) return 0;  // the control expands it
+            bool ctrl = (wp & MK_CONTROL) != 0, shift = (wp & MK_SHIFT) != 0;
+            ::SetFocus(hwnd_);
+            if (msg == WM_RBUTTONDOWN) {
+                // A right click selects the node under the pointer unless it is selected already.
+                if (n && !n->Selected()) ClickSelect(n, false, false);
+                handled = true;
+                return 0;
+            }
+            if (n && (flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT))) {
+                ClickSelect(n, ctrl, shift);
+                handled = true;
+                return 0;
+            }
+            if (!n && !ctrl && !shift) DeselectAll();
+            return 0;
+        }
+        case WM_KEYDOWN:
+            if (onKey && onKey(static_cast<UINT>(wp))) {
+                swallowChar_ = true;
+                handled = true;
+            }
+            return 0;
+        case WM_CHAR:
+            if (swallowChar_) {
+                swallowChar_ = false;
+                handled = true;  // no beep, no incremental search for a key the window used
+            }
+            return 0;
+        case WM_MOUSEMOVE: {
+            POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            UINT flags = 0;
+            TTreeNode* n = NodeAtPoint(pt, &flags);
+            if (onHover && n && (flags & TVHT_ONITEM)) onHover(n);
+            return 0;
+        }
+        case WM_GETDLGCODE:
+            handled = true;
+            return DLGC_WANTALLKEYS | ::DefSubclassProc(hwnd_, msg, wp, lp);
+        default: return 0;
+    }
+}
+
+LRESULT CALLBACK TDocTreeView::SubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+    bool handled = false;
+    LRESULT r = 0;
+    try {
+        r = reinterpret_cast<TDocTreeView*>(self)->OnMessage(msg, wp, lp, handled);
+    } catch (...) {
+        handled = true;  // a failing command ends quietly
+    }
+    return handled ? r : ::DefSubclassProc(h, msg, wp, lp);
+}
+
+}  // namespace qm

@@ -1,0 +1,68 @@
+// One SysTreeView32 that mirrors a document tree of the model: same order,
+// texts, images and expansion. Tree views have no multiple selection of their
+// own, so it is built here on the model's selection: Ctrl toggles, Shift takes a
+// range, a plain click selects one, and the selected items are painted selected.
+#pragma once
+#include <windows.h>
+#include <objidl.h>
+#include <commctrl.h>
+
+#include <functional>
+
+#include "records/model.h"
+
+namespace qm {
+
+class TDocTreeView {
+public:
+    // Creates the control as a child of parent (hidden) and binds it to the tree.
+    void Create(HWND parent, int id, TDocTree& tree, HIMAGELIST images);
+    HWND Handle() const { return hwnd_; }
+    TDocTree& Tree() const { return *tree_; }
+
+    // Builds every item again from the model (after a load or bulk change).
+    void Rebuild();
+    void SetImages(HIMAGELIST images);
+    void HoldRedraw(bool hold);
+    // Expands or collapses the items as the model's nodes say.
+    void SyncExpansion();
+    void ExpandAll(bool expand);
+
+    TTreeNode* NodeOf(HTREEITEM item) const;
+    TTreeNode* NodeAtPoint(POINT client, UINT* hitFlags = nullptr) const;
+
+    // Selection, mirrored from the model.
+    void ClickSelect(TTreeNode* node, bool ctrl, bool shift);
+    void SelectOnly(TTreeNode* node);
+    void DeselectAll();
+    void SelectTopLevelAndChildren();
+    void ShowSelection();
+    void EnsureVisible(TTreeNode* node);
+    void FocusNode(TTreeNode* node);
+
+    // Events for the window: keys it does not handle itself, a double click, and
+    // expansion changes made by the user.
+    std::function<bool(UINT key)> onKey;  // true when the window used the key
+    std::function<void(TTreeNode*)> onHover;  // the pointer is on a node's label or icon
+    std::function<void()> onDoubleClick;
+    std::function<void(TTreeNode*, bool expanded)> onExpanded;
+    std::function<void(POINT screen)> onContextMenu;
+
+    // The window forwards the tree's WM_NOTIFY here.
+    LRESULT OnNotify(NMHDR* hdr, bool& handled);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+    void Insert(TTreeNode* node, TTreeNode* previous);
+    void InsertSubtree(TTreeNode* node, TTreeNode* previous);
+    void SetItemSelected(TTreeNode* node, bool on);
+
+    HWND hwnd_ = nullptr;
+    TDocTree* tree_ = nullptr;
+    TTreeNode* anchor_ = nullptr;
+    bool syncing_ = false;
+    bool swallowChar_ = false;
+};
+
+}  // namespace qm

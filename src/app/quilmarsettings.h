@@ -1,0 +1,135 @@
+// TFrmMySettings: the settings dialog. It edits the record options of TSettings
+// (the record folder, start-up and always-on-top, what a record captures) with
+// three tabs for the record, Smart Record and replay options, and checks the
+// record folder as the user types it.
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "base/unique_any.h"
+#include "records/settings.h"
+#include "ui/dialog.h"
+
+namespace qm {
+
+// Caption beside the recent-documents age trackbar (1 to 60 days; 60 means all).
+std::wstring RecentDocAgeCaption(int days);
+// Caption above the Smart Record interval trackbar (3 to 60 seconds).
+std::wstring RecordIntervalCaption(int seconds);
+
+// What the dialog asks of its owner.
+struct TSettingsDialogHooks {
+    // The record folder changed: list the records of the new folder.
+    std::function<void()> listRecords;
+    // "Run QuilMar as admin" was ticked in the elevation hint: start the program
+    // elevated so that it reopens this dialog ("openwindow" 4). The dialog then
+    // closes unconfirmed.
+    std::function<void()> relaunchElevated;
+    // The process already runs elevated: "Run Quilmar at Startup" needs no hint.
+    bool startedElevated = false;
+};
+
+class TFrmMySettings : public TDialogBase {
+public:
+    // Controls of the dialog itself.
+    static constexpr int kIdAddressLabel = 100;
+    static constexpr int kIdEdtRecordPath = 101;
+    static constexpr int kIdBtnBrowse = 102;
+    static constexpr int kIdBtnOpenFolder = 103;
+    static constexpr int kIdPathHint = 104;
+    static constexpr int kIdCbRunWhenWS = 110;
+    static constexpr int kIdAlwaysontop1 = 111;
+    static constexpr int kIdCbRunSelectedRecord = 112;
+    static constexpr int kIdSeparator = 113;
+    static constexpr int kIdCbRecrodRecentDocument = 120;
+    static constexpr int kIdRecentDocLabel = 121;
+    static constexpr int kIdTbRecRecentDoc = 122;
+    static constexpr int kIdCbWebpage = 123;
+    static constexpr int kIdCbFilterPCStart = 124;
+    static constexpr int kIdCbDisplayPCStartFilterList = 125;
+    static constexpr int kIdTabs = 130;
+    static constexpr int kIdElevationHint = 140;
+    static constexpr int kIdCbElevate = 141;
+    static constexpr int kIdCbRunAsAdmin = 142;
+    // Controls of the tab pages.
+    static constexpr int kIdRgRecordType = 200;
+    static constexpr int kIdRbCreateNewFile = 201;
+    static constexpr int kIdRbAddToExistFile = 202;
+    static constexpr int kIdCbShowSettingsWhenRecord = 203;
+    static constexpr int kIdIntervalLabel = 210;
+    static constexpr int kIdTbRecordInterval = 211;
+    static constexpr int kIdCbShowSettingsWhenRecordSmart = 212;
+    static constexpr int kIdCbShowSettingsWhenReplay = 220;
+    static constexpr int kIdRbReplayFirstChildDoc = 221;
+    static constexpr int kIdRbReplayAllChildDoc = 222;
+
+    enum TTab : int { kTabRecord = 0, kTabSmartRecord = 1, kTabReplayAll = 2, kTabCount = 3 };
+
+    TFrmMySettings(TSettings& settings, TSettingsDialogHooks hooks);
+    ~TFrmMySettings() override;
+
+    // Shows the dialog modally with the values of settings.record; on confirm
+    // copies every control back into settings.record and returns true. The
+    // record folder (settings.record.recPath) follows the path field as soon as
+    // it is left with a valid folder, even when the dialog is then cancelled.
+    bool Show(HWND owner);
+
+    // While the dialog is shown: a control of the dialog or of one of its tab
+    // pages, found by identifier (null when there is none).
+    HWND Control(int id) const;
+
+protected:
+    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    using unique_hbrush = unique_any<detail::null_traits<HBRUSH, detail::delete_object>>;
+    using unique_hhook = unique_any<detail::null_traits<HHOOK, ::UnhookWindowsHookEx>>;
+
+    static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK MessageFilter(int code, WPARAM wp, LPARAM lp);
+
+    void OnInitDialog();
+    void CreatePages();
+    void LoadControls();
+    void ReadControls();
+    void OnCommand(int id, int code);
+    void OnTrackbar(HWND bar);
+    bool OnTabKeys(const MSG& m);
+    void SelectTab(int tab);
+
+    // The path field's text names an existing folder: paints the field and
+    // shows or hides the hint beside it.
+    bool CheckPath();
+    // When the path is valid: normalises the field and makes it the record
+    // folder, listing its records when the folder changed.
+    void TakeOverPath();
+    void Browse();
+    void OpenFolder();
+    void Close(INT_PTR result);
+
+    void PlaceRecentDocPanel();
+    void ShowElevationHint(bool show);
+    void UpdateAgeLabel();
+    void UpdateIntervalLabel();
+
+    bool Checked(int id) const;
+    void SetChecked(int id, bool on);
+    int TrackPos(int id) const;
+    void Place(int id, int x, int y, int cx, int cy);
+    void ShowControl(int id, bool show);
+
+    TSettings& settings_;
+    TSettingsDialogHooks hooks_;
+    std::array<HWND, kTabCount> pages_{};
+    int activeTab_ = kTabRecord;
+    bool pathValid_ = true;
+    bool prepared_ = false;
+    bool closing_ = false;
+    bool elevationHintShown_ = false;
+    unique_hbrush invalidBrush_;
+};
+
+}  // namespace qm

@@ -1,0 +1,297 @@
+// The main window created in the test process, with a settings store and a
+// record folder of its own.
+#include "app/mainwindow.h"
+
+#include <gtest/gtest.h>
+
+#include "app/commands.h"
+#include "app/menus.h"
+#include "base/files.h"
+#include "base/listfile.h"
+#include "records/treefile.h"
+#include "support/tempdir.h"
+#include "ui/window.h"
+
+namespace qm {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::unique_ptr<TSettingsStore> store;
+    std::unique_ptr<TQuilmarWindow> window;
+    std::wstring records = dir / L"records\\";
+    HKEY runKey = nullptr;
+
+    void SetUp() override {
+        store = std::make_unique<TSettingsStore>(TSettingsStore::Open(dir / L"user", dir / L"common"));
+        store->User().WriteString(keys::kSectionDefault, keys::EdtRECPath, records);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &runKey, nullptr);
+        ::RegDeleteValueW(runKey, L"QuilMar");
+    }
+    void TearDown() override {
+        window.reset();
+        if (runKey) ::RegCloseKey(runKey);
+    }
+    void WriteRecord(const std::wstring& name, const std::string& items) {
+        ASSERT_TRUE(CreateFolderTree(records));
+        ASSERT_TRUE(WriteFileReplacing(JoinPath(records, name + L".quilmar"),
+                                       "<quilmartree app=\"x\">" + items + "</quilmartree>"));
+    }
+    // Creates the window and runs its first-run step.
+    void Open(std::vector<std::wstring> args = {}) {
+        window = std::make_unique<TQuilmarWindow>(*store, std::move(args), ParseStartFlags({}));
+        window->SetRunValue(TRunValue(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run"));
+        ASSERT_TRUE(window->Create());
+        window->ShowFirst(SW_SHOWNORMAL);
+        window->FirstRun();
+        PumpPendingMessages();
+    }
+    RECT Bounds() const {
+        RECT r{};
+        ::GetWindowRect(window->Handle(), &r);
+        return r;
+    }
+};
+
+std::string Item(const char* text, const char* path, int kind, const char* children = nullptr) {
+    std::string s = std::string("<item text=\"") + text + "\" path=\"" + path + "\" imageIndex=\"0\" stateIndex=\"-1\" docType=\"" +
+                    std::to_string(kind) + "\" extand=\"" + (children ? "0" : "-1") + "\"";
+    return children ? s + ">" + children + "</item>" : s + "/>";
+}
+
+TEST_F(MainWindowTest, FreshStartUsesTheDefaultBoundsAndLayout) {
+    Open();
+    int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    RECT r = Bounds();
+    EXPECT_EQ(r.right - r.left, 520);
+    EXPECT_EQ(r.bottom - r.top, sh - 60);
+    EXPECT_EQ(r.left, sw - 520 - 15);
+    EXPECT_EQ(r.top, sh - (sh - 60) - 40);
+    EXPECT_FALSE(window->MenuBarShown());
+    EXPECT_EQ(::GetMenu(window->Handle()), nullptr);
+    EXPECT_FALSE(window->StatusBarShown());
+    EXPECT_TRUE(window->RecordListShown());
+    RECT list{};
+    ::GetWindowRect(window->RecordList().Handle(), &list);
+    EXPECT_EQ(list.right - list.left, 120);
+    EXPECT_EQ(window->StatusText(0), L"No Items Selected.");
+    wchar_t caption[32] = {};
+    ::GetWindowTextW(window->Handle(), caption, 32);
+    EXPECT_STREQ(caption, L"QuilMar 3.0");
+}
+
+TEST_F(MainWindowTest, StoredBoundsStickingOutAreShrunkNotMoved) {
+    int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    store->User().WriteInteger(keys::kSectionDefault, keys::Left, sw - 300);
+    store->User().WriteInteger(keys::kSectionDefault, keys::Top, sh - 200);
+    store->User().WriteInteger(keys::kSectionDefault, keys::Width, 700);
+    store->User().WriteInteger(keys::kSectionDefault, keys::Height, 900);
+    Open();
+    RECT r = Bounds();
+    EXPECT_EQ(r.left, sw - 300);
+    EXPECT_EQ(r.top, sh - 200);
+    EXPECT_EQ(r.right, sw);
+    EXPECT_EQ(r.bottom, sh);
+}
+
+TEST_F(MainWindowTest, MaximisedAtCloseOpensMaximised) {
+    Open();
+    ::SendMessageW(window->Handle(), WM_EXITSIZEMOVE, 0, 0);  // the end of a move stores the normal bounds
+    ::ShowWindow(window->Handle(), SW_MAXIMIZE);
+    ::SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(store->User().ReadInteger(keys::kSectionDefault, keys::WindStateInd, 1), 0);
+    EXPECT_EQ(store->User().ReadInteger(keys::kSectionDefault, keys::Width, 0), 520);  // the last normal bounds stay
+    window.reset();
+    Open();
+    EXPECT_TRUE(::IsZoomed(window->Handle()));
+}
+
+TEST_F(MainWindowTest, StoredRecordIndexSelectsAndLoadsThatRecord) {
+    WriteRecord(L"Dec 01,2026_001", Item("first", "C:\\first", 2));
+    WriteRecord(L"Dec 02,2026_001", Item("second", "C:\\second", 2) + Item("third", "C:\\third", 3));
+    struct Case {
+        int stored;
+        int cursor;
+        int nodes;
+    };
+    for (Case c : {Case{1, 1, 2}, Case{0, 0, 1}, Case{5, -1, 0}, Case{-1, -1, 0}}) {
+        store->User().WriteInteger(keys::kSectionDefault, keys::LbRECs, c.stored);
+        Open();
+        EXPECT_EQ(window->RecordList().Count(), 2);
+        EXPECT_EQ(window->RecordList().Cursor(), c.cursor) << c.stored;
+        EXPECT_EQ(window->Model().all.TopCount(), c.nodes) << c.stored;
+        EXPECT_EQ(TreeView_GetCount(window->TreeView(0).Handle()), static_cast<UINT>(c.nodes));
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, TreesMirrorTheModelInOrderWithExpansionAndCategories) {
+    WriteRecord(L"Dec 01,2026_001",
+                Item("notepad", "C:\\windows\\notepad.exe", 2, (Item("b.txt", "C:\\b.txt", 2) + Item("a.txt", "C:\\a.txt", 2)).c_str()) +
+                    Item("Docs", "C:\\Docs", 3) + Item("example.com", "example.com", 1, Item("Page", "http://example.com/", 1).c_str()));
+    ASSERT_TRUE(WriteListFile(JoinPath(records, L"Dec 01,2026_001.quilmartreesel"), {L"0", L"1", L"0"}));
+    Open();
+    HWND tv = window->TreeView(0).Handle();
+    std::vector<std::wstring> shown;
+    for (HTREEITEM it = TreeView_GetRoot(tv); it; it = TreeView_GetNextSibling(tv, it)) {
+        wchar_t text[64] = {};
+        TVITEMW item{};
+        item.mask = TVIF_TEXT | TVIF_STATE;
+        item.hItem = it;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        item.stateMask = TVIS_EXPANDED;
+        TreeView_GetItem(tv, &item);
+        shown.push_back(std::wstring(text) + ((item.state & TVIS_EXPANDED) ? L"+" : L""));
+    }
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Docs", L"example.com+", L"notepad"}));
+    HTREEITEM notepad = TreeView_GetNextSibling(tv, TreeView_GetNextSibling(tv, TreeView_GetRoot(tv)));
+    HTREEITEM firstChild = TreeView_GetChild(tv, notepad);
+    wchar_t text[64] = {};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = firstChild;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    TreeView_GetItem(tv, &item);
+    EXPECT_STREQ(text, L"a.txt");
+    EXPECT_EQ(TreeView_GetCount(window->TreeView(1).Handle()), 3u);
+    EXPECT_EQ(TreeView_GetCount(window->TreeView(2).Handle()), 1u);
+    EXPECT_EQ(TreeView_GetCount(window->TreeView(3).Handle()), 2u);
+    EXPECT_TRUE(window->Model().WebPageTabVisible());
+
+    // Collapsing by hand writes the expansion file.
+    TreeView_Expand(tv, TreeView_GetNextSibling(tv, TreeView_GetRoot(tv)), TVE_COLLAPSE);
+    TDocTree& all = window->Model().all;
+    window->Records().NodeExpansionChanged(all.Top(1), false);
+    EXPECT_EQ(ReadListFile(JoinPath(records, L"Dec 01,2026_001.quilmartreesel")).value(),
+              (std::vector<std::wstring>{L"0", L"0", L"0"}));
+}
+
+TEST_F(MainWindowTest, MultipleSelectionWithCtrlAndShiftEscapeAndCtrlA) {
+    WriteRecord(L"Dec 01,2026_001",
+                Item("a", "C:\\a", 2) + Item("b", "C:\\b", 2, Item("b1", "C:\\b1", 2).c_str()) + Item("c", "C:\\c", 2) +
+                    Item("d", "C:\\d", 2));
+    Open();
+    TDocTreeView& view = window->TreeView(0);
+    TDocTree& all = window->Model().all;
+    auto texts = [&] {
+        std::vector<std::wstring> out;
+        for (TTreeNode* n : all.SelectedNodes()) out.push_back(n->Text());
+        return out;
+    };
+    auto shownSelected = [&](TTreeNode* n) {
+        return (TreeView_GetItemState(view.Handle(), static_cast<HTREEITEM>(n->viewItem), TVIS_SELECTED) &
+                TVIS_SELECTED) != 0;
+    };
+    view.ClickSelect(all.Top(2), false, false);
+    view.ClickSelect(all.Top(0), true, false);
+    EXPECT_EQ(texts(), (std::vector<std::wstring>{L"c", L"a"}));  // in the order chosen
+    EXPECT_TRUE(shownSelected(all.Top(2)));
+    EXPECT_TRUE(shownSelected(all.Top(0)));
+    view.ClickSelect(all.Top(0), true, false);  // Ctrl toggles
+    EXPECT_EQ(texts(), std::vector<std::wstring>{L"c"});
+    view.ClickSelect(all.Top(3), false, true);  // Shift takes the range from the anchor (the last Ctrl click)
+    EXPECT_EQ(texts(), (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));
+    view.ClickSelect(all.Top(2), false, false);
+    view.ClickSelect(all.Top(3), false, true);
+    EXPECT_EQ(texts(), (std::vector<std::wstring>{L"c", L"d"}));
+    ::SendMessageW(view.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(texts().empty());
+    EXPECT_FALSE(shownSelected(all.Top(2)));
+    view.SelectTopLevelAndChildren();
+    EXPECT_EQ(texts().size(), 5u);
+}
+
+TEST_F(MainWindowTest, ViewTogglesKeepBothMenusInStepAndStoreTheirKeys) {
+    Open();
+    struct Case {
+        unsigned command;
+        const wchar_t* key;
+        bool (TQuilmarWindow::*shown)() const;
+    };
+    const Case cases[] = {{CmMenuBar, keys::MenuBar1, &TQuilmarWindow::MenuBarShown},
+                          {CmStatusBar, keys::StatusBar1, &TQuilmarWindow::StatusBarShown},
+                          {CmRecordList, keys::RecordList1, &TQuilmarWindow::RecordListShown}};
+    for (const auto& c : cases) {
+        bool before = (window.get()->*c.shown)();
+        window->RunCommand(c.command);
+        bool after = (window.get()->*c.shown)();
+        EXPECT_NE(before, after);
+        EXPECT_EQ(store->User().ReadBool(keys::kSectionDefault, c.key, before), after);
+        EXPECT_EQ(MenuChecked(window->MainMenu(), c.command), after);
+    }
+    EXPECT_EQ(::GetMenu(window->Handle()), window->MainMenu());  // the menu bar is on now
+    EXPECT_FALSE(::IsWindowVisible(window->RecordList().Handle()));
+    EXPECT_EQ(MenuCaption(window->MainMenu(), CmRecordList), L"Record List");
+}
+
+TEST_F(MainWindowTest, TextSizeIsStoredAndReselectsTheRecord) {
+    WriteRecord(L"Dec 01,2026_001", Item("a", "C:\\a", 2) + Item("b", "C:\\b", 2));
+    Open();
+    TDocTree& all = window->Model().all;
+    all.Remove(all.Top(0));
+    ASSERT_EQ(all.TopCount(), 1);
+    window->RunCommand(CmTextLarger);
+    EXPECT_EQ(window->TextSize(), 12);
+    EXPECT_EQ(store->User().ReadInteger(keys::kSectionDefault, keys::curTextSize, 0), 12);
+    EXPECT_EQ(all.TopCount(), 2);  // loaded again from the record file
+    EXPECT_TRUE(MenuChecked(window->MainMenu(), CmTextLarger));
+    EXPECT_FALSE(MenuChecked(window->MainMenu(), CmTextSmaller));
+}
+
+TEST_F(MainWindowTest, RunValueFollowsTheSetting) {
+    Open();
+    auto present = [&] { return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; };
+    window->Settings().record.runWhenWindowsStarts = true;
+    window->ApplySettings();
+    ASSERT_TRUE(present());
+    wchar_t data[512] = {};
+    DWORD size = sizeof(data);
+    ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    EXPECT_EQ(std::wstring(data), L"\"" + ModuleFolder() + L"quilmar.exe\" /run");
+    window->Settings().record.runWhenWindowsStarts = false;
+    window->ApplySettings();
+    EXPECT_FALSE(present());
+}
+
+TEST_F(MainWindowTest, RecordListKeysAndMenuEntries) {
+    WriteRecord(L"Dec 01,2026_001", Item("a", "C:\\a", 2));
+    WriteRecord(L"Dec 02,2026_001", Item("b", "C:\\b", 2));
+    Open();
+    HWND list = window->RecordList().Handle();
+    ::SendMessageW(list, LB_SETSEL, FALSE, -1);
+    // Ctrl+A in the list selects every entry.
+    BYTE keysState[256] = {};
+    ::GetKeyboardState(keysState);
+    keysState[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keysState);
+    ::SendMessageW(window->Handle(), WM_VKEYTOITEM, MAKEWPARAM('A', 0), reinterpret_cast<LPARAM>(list));
+    keysState[VK_CONTROL] = 0;
+    ::SetKeyboardState(keysState);
+    EXPECT_EQ(window->RecordList().Selected().size(), 2u);
+    // A third record appears after F5.
+    WriteRecord(L"Dec 03,2026_001", Item("c", "C:\\c", 2));
+    ::SendMessageW(window->Handle(), WM_VKEYTOITEM, MAKEWPARAM(VK_F5, 0), reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(window->RecordList().Count(), 3);
+    // "Replay all when windows start" stores its key.
+    window->RunCommand(CmReplayAtStart);
+    EXPECT_TRUE(store->User().ReadBool(keys::kSectionDefault, keys::MnRunSelectedRecs, false));
+    EXPECT_TRUE(window->Settings().record.runSelectedRecs);
+}
+
+TEST_F(MainWindowTest, HoverShowsTitleAndLocationInTheStatusBar) {
+    WriteRecord(L"Dec 01,2026_001", Item("notepad", "C:\\windows\\notepad.exe", 2));
+    Open();
+    HWND tv = window->TreeView(0).Handle();
+    RECT r{};
+    TreeView_GetItemRect(tv, TreeView_GetRoot(tv), &r, TRUE);
+    ::SendMessageW(tv, WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    EXPECT_EQ(window->StatusText(0), L"   Title : notepad");
+    EXPECT_EQ(window->StatusText(1), L" Location : C:\\windows\\notepad.exe");
+}
+
+}  // namespace
+}  // namespace qm
