@@ -7,6 +7,7 @@
 
 #include "base/files.h"
 #include "base/unique_any.h"
+#include "support/tempdir.h"
 
 namespace qm::test {
 
@@ -94,16 +95,6 @@ bool WaitUntil(Pred pred, DWORD ms) {
         if (waited >= ms) return false;
         ::Sleep(50);
     }
-}
-
-// Removes a folder with everything in it (no recycle bin).
-inline void RemoveTree(const std::wstring& folder) {
-    std::wstring from = folder + L'\0';
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    ::SHFileOperationW(&op);
 }
 
 }  // namespace qm::test

@@ -9,6 +9,16 @@
 
 namespace qm::test {
 
+// Removes a folder with everything in it (no recycle bin).
+inline void RemoveTree(const std::wstring& folder) {
+    std::wstring from = folder + L'\0';
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    ::SHFileOperationW(&op);
+}
+
 class TempDir {
 public:
     TempDir() {
@@ -19,14 +29,7 @@ public:
                 std::to_wstring(::InterlockedIncrement(&counter)) + L"-" + std::to_wstring(::GetTickCount());
         CreateFolderTree(path_);
     }
-    ~TempDir() {
-        std::wstring from = path_ + L'\0';
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-        ::SHFileOperationW(&op);
-    }
+    ~TempDir() { RemoveTree(path_); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
