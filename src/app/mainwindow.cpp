@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "app/aboutbox.h"
 #include "app/commands.h"
 #include "app/product.h"
 #include "app/winversion.h"
@@ -174,6 +175,16 @@ void TQuilmarWindow::CreateChildren() {
     }
     UpdateTabs();
     SetTextSize(settings_.window.textSize);
+
+    // The settings dialog lives as long as the window.
+    TSettingsDialogHooks settingsHooks;
+    settingsHooks.listRecords = [this] { records_->ListRecords(); };
+    settingsHooks.relaunchElevated = [this] {
+        store_.StoreReopen(TReopen::Settings);
+        RestartElevated();
+    };
+    settingsHooks.startedElevated = flags_.startedElevated;
+    settingsDialog_ = std::make_unique<TFrmMySettings>(settings_, std::move(settingsHooks));
 
     // Startup-filter group (shown by the settings).
     gbFilter_ = child(0, WC_BUTTONW, L"Windows Start Filter", BS_GROUPBOX, IdFilterGroup);
@@ -518,9 +529,25 @@ bool TQuilmarWindow::Confirm(const std::wstring& text) {
     return ::MessageBoxW(Handle(), text.c_str(), kProductName, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
 }
 
-bool TQuilmarWindow::RunSettingsDialog() {
-    if (hooks_.command) return hooks_.command(CmSettings);
-    return false;
+bool TQuilmarWindow::RunSettingsDialog() { return RunSettingsCommand(); }
+
+bool TQuilmarWindow::RunSettingsCommand() {
+    store_.Load(settings_, UserDataFolder(), runValue_.Present());
+    store_.StoreReopen(TReopen::Nothing);
+    if (!settingsDialog_->Show(Handle())) return false;
+    store_.Store(settings_);
+    ApplySettings();
+    return true;
+}
+
+void TQuilmarWindow::RestartElevated() {
+    TShellCall call = ElevationRelaunchCall(ModuleFolder(), L"");
+    ::ShellExecuteW(Handle(), call.verb.c_str(), call.file.c_str(), nullptr, nullptr, call.show);
+    try {
+        store_.User().WriteBool(keys::kSectionDefault, keys::runasadmin, true);
+    } catch (const TSettingsWriteError&) {
+    }
+    ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 std::optional<std::wstring> TQuilmarWindow::AskNewName(const std::wstring& current) {
@@ -775,6 +802,9 @@ void TQuilmarWindow::RunCommand(unsigned id) {
             return;
         }
         case CmStop: stopRequest_ = true; return;
+        case CmSettings: RunSettingsCommand(); return;
+        case CmAbout: ShowAboutBox(Handle()); return;
+        case CmRunAsAdministrator: RestartElevated(); return;
         case CmExit: ::PostMessageW(Handle(), WM_CLOSE, 0, 0); return;
         default:
             if (hooks_.command) hooks_.command(id);

@@ -14,6 +14,7 @@
 #include "app/entries.h"
 #include "app/handoff.h"
 #include "app/menus.h"
+#include "app/quilmarsettings.h"
 #include "app/recordlistbox.h"
 #include "app/renamedialog.h"
 #include "app/runvalue.h"
@@ -81,6 +82,12 @@ public:
     void SetStatusBarShown(bool on);
     void SetRecordListShown(bool on);
     void SelectTab(int tab);
+    // The settings command: loads the settings into the dialog, shows it, and
+    // stores and applies them when it is confirmed. True when confirmed.
+    bool RunSettingsCommand();
+    // Restarts the program elevated through the elevation launcher and closes.
+    void RestartElevated();
+    TFrmMySettings* SettingsDialog() { return settingsDialog_.get(); }
     // Mirrors the model into the four trees after a bulk change.
     void ShowTrees();
 
@@ -141,6 +148,7 @@ private:
     TRecordListBox recordList_;
     std::unique_ptr<TRecordStore> records_;
     TFrmReName renameDialog_;
+    std::unique_ptr<TFrmMySettings> settingsDialog_;
     TFeatureHooks hooks_;
     TRunValue runValue_;
     TDocTreeView trees_[4];

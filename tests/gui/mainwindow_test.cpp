@@ -26,6 +26,7 @@ protected:
     void SetUp() override {
         store = std::make_unique<TSettingsStore>(TSettingsStore::Open(dir / L"user", dir / L"common"));
         store->User().WriteString(keys::kSectionDefault, keys::EdtRECPath, records);
+        CreateFolderTree(records);
         ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                           &runKey, nullptr);
         ::RegDeleteValueW(runKey, L"QuilMar");
@@ -255,6 +256,41 @@ TEST_F(MainWindowTest, RunValueFollowsTheSetting) {
     window->Settings().record.runWhenWindowsStarts = false;
     window->ApplySettings();
     EXPECT_FALSE(present());
+}
+
+// Clicks a check box of the settings dialog and confirms it, from a timer that
+// runs inside the dialog's modal loop.
+struct SettingsDriver {
+    static inline int clickId = 0;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND dlg = ::FindWindowW(L"#32770", L"Settings");
+        if (!dlg) return;
+        ::KillTimer(nullptr, id);
+        ::SendMessageW(::GetDlgItem(dlg, clickId), BM_CLICK, 0, 0);
+        ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    }
+};
+
+TEST_F(MainWindowTest, SettingsDialogWritesAndDeletesTheRunValue) {
+    Open();
+    auto present = [&] { return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; };
+    SettingsDriver::clickId = TFrmMySettings::kIdCbRunWhenWS;
+    for (bool expected : {true, false}) {
+        ::SetTimer(nullptr, 0, 100, &SettingsDriver::Tick);
+        EXPECT_TRUE(window->RunSettingsCommand());
+        EXPECT_EQ(present(), expected);
+        EXPECT_EQ(store->User().ReadBool(keys::kSectionDefault, keys::CbRunWhenWS, !expected), expected);
+    }
+}
+
+TEST_F(MainWindowTest, SettingsDialogAlwaysOnTopIsTakenAndStored) {
+    Open();
+    SettingsDriver::clickId = TFrmMySettings::kIdAlwaysontop1;
+    ::SetTimer(nullptr, 0, 100, &SettingsDriver::Tick);
+    ASSERT_TRUE(window->RunSettingsCommand());
+    // (Wine without a window manager keeps no top-most state to read back.)
+    EXPECT_TRUE(window->Settings().record.alwaysOnTop);
+    EXPECT_TRUE(store->User().ReadBool(keys::kSectionDefault, keys::Alwaysontop1, false));
 }
 
 TEST_F(MainWindowTest, RecordListKeysAndMenuEntries) {
