@@ -57,29 +57,27 @@ size_t Utf8Length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x1000
 }  // namespace
 
 void AppendAttributeValue(std::string& out, const std::wstring& text) {
-    // Measure first, then write in place: the file is built in one buffer.
-    size_t need = 0;
-    bool plain = true;
-    for (size_t i = 0; i < text.size();) {
-        wchar_t w = text[i];
-        if (w >= 0x20 && w < 0x7F && w != '&' && w != '<' && w != '>' && w != '"' && w != '\'') {
-            ++need;
-            ++i;
-            continue;
-        }
-        plain = false;
-        TXmlUnit u = XmlUnitAt(text, i);
-        need += u.ref ? std::char_traits<char>::length(u.ref) : Utf8Length(u.code);
-        i += u.width;
-    }
+    // Most values are plain ASCII: copy those straight; from the first character
+    // that needs more, measure the rest and write it in place.
     size_t at = out.size();
-    out.resize(at + need);
+    out.resize(at + text.size());
     char* p = out.data() + at;
-    if (plain) {
-        for (wchar_t w : text) *p++ = static_cast<char>(w);
-        return;
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+        wchar_t w = text[i];
+        if (w < 0x20 || w >= 0x7F || w == '&' || w == '<' || w == '>' || w == '"' || w == '\'') break;
+        p[i] = static_cast<char>(w);
     }
-    for (size_t i = 0; i < text.size();) {
+    if (i == text.size()) return;
+    size_t need = 0;
+    for (size_t k = i; k < text.size();) {
+        TXmlUnit u = XmlUnitAt(text, k);
+        need += u.ref ? std::char_traits<char>::length(u.ref) : Utf8Length(u.code);
+        k += u.width;
+    }
+    out.resize(at + i + need);
+    p = out.data() + at + i;
+    while (i < text.size()) {
         TXmlUnit u = XmlUnitAt(text, i);
         i += u.width;
         if (u.ref) {
