@@ -346,11 +346,19 @@ void TQuilmarWindow::Layout() {
     place(cbSmartRecord_, TextWidth(cbSmartRecord_) + Scale(24));
     // PnlSmartRecord stretches to 10 pixels before the right edge; the trackbar is
     // 10 pixels narrower than the panel.
+    int label = TextWidth(lblInterval_) + Scale(6);
+    int y = top + bar + Scale(4);
+    if (width - Scale(10) - x - label - Scale(10) < Scale(100)) {
+        // A narrow window puts the interval on a row of its own, so the trackbar
+        // stays wide enough to use.
+        x = Scale(4);
+        top = y;
+        y += bar + Scale(2);
+    }
     int panel = std::max(0, width - Scale(10) - x);
-    int label = std::min(panel, TextWidth(lblInterval_) + Scale(6));
+    label = std::min(panel, label);
     ::MoveWindow(lblInterval_, x, top, label, bar, TRUE);
     ::MoveWindow(tbInterval_, x + label, top, std::max(0, panel - label - Scale(10)), bar, TRUE);
-    int y = top + bar + Scale(4);
 
     int bottom = rc.bottom;
     if (statusBarShown_) {
