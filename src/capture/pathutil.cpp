@@ -1,0 +1,180 @@
+#include "capture/pathutil.h"
+
+#include <shellapi.h>
+
+#include <optional>
+
+#include "base/files.h"
+#include "base/strings.h"
+#include "base/system.h"
+
+namespace qm {
+
+bool IsValidDrivePath(const std::wstring& path) {
+    std::wstring up = ToUpper(path);
+    if (up.size() < 2 || up[0] == L'A' || up[1] != L':') return false;
+    wchar_t root[] = {up[0], L':', L'\\', 0};
+    return ::GetDriveTypeW(root) > DRIVE_NO_ROOT_DIR;
+}
+
+TRedirectionGuard::TRedirectionGuard() {
+    if (!IsWow64()) return;
+    using Fn = BOOL(WINAPI*)(PVOID*);
+    static auto disable = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "Wow64DisableWow64FsRedirection")));
+    active_ = disable && disable(&token_);
+}
+
+TRedirectionGuard::~TRedirectionGuard() {
+    if (!active_) return;
+    using Fn = BOOL(WINAPI*)(PVOID);
+    static auto revert = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "Wow64RevertWow64FsRedirection")));
+    if (revert) revert(token_);
+}
+
+bool FolderExists(const std::wstring& path) {
+    if (!IsValidDrivePath(path)) return false;
+    TRedirectionGuard guard;
+    return IsExistingFolder(path);
+}
+
+bool FileExists(const std::wstring& path) {
+    if (!IsValidDrivePath(path)) return false;
+    TRedirectionGuard guard;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = ::FindFirstFileW(LongPathForm(path).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(h);
+    return !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring DisplayName(const std::wstring& path) {
+    std::wstring name = Trim(FileNameOf(path));
+    if (!name.empty()) return NameWithoutExtension(name);
+    std::wstring p = path;
+    if (StartsWithNoCase(p, L"file:///")) {
+        p = ReplaceAll(ReplaceAll(p.substr(8), L"%20", L" "), L"/", L"\\");
+    }
+    p = ReplaceAll(Trim(p), L"%20", L" ");
+    if (FolderExists(p)) {
+        std::wstring folder = NormaliseFolderPath(p);
+        folder.pop_back();
+        size_t cut = folder.rfind(L'\\');
+        return cut == std::wstring::npos ? folder : folder.substr(cut + 1);
+    }
+    return p;
+}
+
+namespace {
+
+// "X:" for a drive path, "\\server\share" for a network path, else empty.
+std::wstring DrivePart(const std::wstring& s) {
+    if (s.size() >= 2 && s[1] == L':') return s.substr(0, 2);
+    if (StartsWith(s, L"\\\\")) {
+        size_t server = s.find(L'\\', 2);
+        if (server == std::wstring::npos) return s;
+        size_t share = s.find(L'\\', server + 1);
+        return share == std::wstring::npos ? s : s.substr(0, share);
+    }
+    return {};
+}
+
+std::wstring FoldSlashes(const std::wstring& s) {
+    return ReplaceAll(ReplaceAll(ReplaceAll(s, L"///", L"\\"), L"//", L"\\"), L"/", L"\\");
+}
+
+std::wstring UpToBackslash(const std::wstring& s) {
+    size_t cut = s.find(L'\\');
+    return cut == std::wstring::npos ? s : s.substr(0, cut);
+}
+
+}  // namespace
+
+std::wstring GroupKeyOf(const std::wstring& text, const std::wstring& myDocuments) {
+    std::wstring t = Trim(text);
+    std::wstring lt = ToLower(t);
+    std::wstring dl = ToLower(Trim(myDocuments));
+    if (ContainsNoCase(t, L"file:///")) {
+        if (!dl.empty() && StartsWith(lt, L"file:///" + dl)) return myDocuments;
+        std::wstring drive = t.size() > 8 ? DrivePart(t.substr(8)) : std::wstring();
+        std::wstring tail = t.size() > 11 ? FoldSlashes(t.substr(11)) : std::wstring();
+        return drive + L"\\" + UpToBackslash(tail);
+    }
+    if (StartsWith(t, L"\\\\")) return t;
+    if (!dl.empty() && StartsWith(lt, dl)) return myDocuments;
+    if (size_t p = t.find(L"://"); p != std::wstring::npos) {
+        std::wstring rest = t.substr(p + 3);
+        size_t slash = rest.find(L'/');
+        return slash == std::wstring::npos ? rest : rest.substr(0, slash);
+    }
+    if (t.find_first_of(L"\\/") == std::wstring::npos) return t;
+    std::wstring drive = DrivePart(t);
+    if (drive.empty()) return t;
+    std::wstring tail = t.size() > 3 ? FoldSlashes(t.substr(3)) : std::wstring();
+    return drive + L"\\" + UpToBackslash(tail);
+}
+
+bool HasInvalidNameChars(const std::wstring& text) { return text.find_first_of(L"?*\"><|") != std::wstring::npos; }
+
+TShellExecuteFn& ShellExecutor() {
+    static TShellExecuteFn fn = [](HWND owner, const std::wstring& verb, const std::wstring& file,
+                                   const std::wstring& parameters, int show) {
+        return ::ShellExecuteW(owner, verb.c_str(), file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                               nullptr, show);
+    };
+    return fn;
+}
+
+void Explore(const std::wstring& path, HWND owner) { ShellExecutor()(owner, L"explore", path, L"", SW_SHOWNORMAL); }
+
+void OpenLocation(const std::wstring& path, HWND owner) {
+    std::wstring s = ToLower(ReplaceAll(path, L"/", L"\\"));
+    if (FolderExists(s)) {
+        Explore(s, owner);
+        return;
+    }
+    bool web = s.find(L"http:") != std::wstring::npos || s.find(L"https:") != std::wstring::npos;
+    if (!web && s.find(L':') != std::wstring::npos && !FileExists(s)) return;  // a vanished local file
+    if (ToLower(path).find(L':') == std::wstring::npos) {
+        ShellExecutor()(owner, L"open", L"http://" + path, L"", SW_SHOWNORMAL);  // a bare host name
+        return;
+    }
+    std::wstring target = FolderExists(path) ? NormaliseFolderPath(path) : path;
+    ShellExecutor()(owner, L"open", target, L"", SW_SHOWNORMAL);
+}
+
+void OpenPath(const std::wstring& path, HWND owner) {
+    if (FolderExists(path)) {
+        Explore(ReplaceAll(NormaliseFolderPath(path), L"/", L"\\"), owner);
+        return;
+    }
+    ShellExecutor()(owner, L"Open", path, L"", SW_SHOW);
+}
+
+bool Launch(const std::wstring& file, const std::wstring& parameters, bool reportErrors, HWND owner) {
+    HINSTANCE result;
+    DWORD error;
+    {
+        // Programs under "Program Files (x86)" keep the 32-bit view.
+        bool guard = !ContainsNoCase(file, L"Program Files (x86)");
+        std::optional<TRedirectionGuard> redirection;
+        if (guard) redirection.emplace();
+        result = ShellExecutor()(owner, L"open", file, parameters, SW_SHOWNORMAL);
+        error = ::GetLastError();
+    }
+    if (reinterpret_cast<INT_PTR>(result) > 32) return true;
+    if (error == ERROR_NO_ASSOCIATION || reinterpret_cast<INT_PTR>(result) == SE_ERR_NOASSOC) {
+        if (ToLower(Trim(ExtensionOf(file))) != L".exe")
+            ShellExecutor()(owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + file, SW_SHOWNORMAL);
+    } else if (reportErrors) {
+        wchar_t* text = nullptr;
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        ::MessageBoxW(owner, text ? text : L"", L"QuilMar", MB_OK | MB_ICONERROR);
+        if (text) ::LocalFree(text);
+    }
+    return false;
+}
+
+}  // namespace qm

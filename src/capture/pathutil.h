@@ -1,0 +1,58 @@
+// Path tests and shell helpers that capture, replay and the dialogs share: valid
+// drive paths, existence tests with the WOW64 redirection guard, display names,
+// the grouping key of an item, and opening locations and files through the shell.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "base/pathtext.h"
+
+namespace qm {
+
+// False for drive A and for network paths; true for "X:..." on a drive whose type is known.
+bool IsValidDrivePath(const std::wstring& path);
+// Existence tests that only answer for valid drive paths, with redirection off.
+bool FolderExists(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
+// Turns WOW64 file-system redirection off for its lifetime when the program runs
+// under WOW64 (the functions are looked up at run time); nothing elsewhere.
+class TRedirectionGuard {
+public:
+    TRedirectionGuard();
+    ~TRedirectionGuard();
+    TRedirectionGuard(const TRedirectionGuard&) = delete;
+    TRedirectionGuard& operator=(const TRedirectionGuard&) = delete;
+
+private:
+    void* token_ = nullptr;
+    bool active_ = false;
+};
+
+// The text shown for a path: the file name without extension, or for a folder
+// path ending in "\" its last folder name ("C:\Users\me\" gives "me", "E:\" gives "E:").
+std::wstring DisplayName(const std::wstring& path);
+
+// The key by which items are grouped and by which a group node is opened.
+// myDocuments is the documents folder (items inside it group under it).
+std::wstring GroupKeyOf(const std::wstring& text, const std::wstring& myDocuments);
+
+// The text holds one of ? * " > < |.
+bool HasInvalidNameChars(const std::wstring& text);
+
+// The shell, as the helpers below call it; tests replace it.
+using TShellExecuteFn = std::function<HINSTANCE(HWND owner, const std::wstring& verb, const std::wstring& file,
+                                                const std::wstring& parameters, int show)>;
+TShellExecuteFn& ShellExecutor();
+
+// Opens a recorded folder, file or address (see the rules in the source).
+void OpenLocation(const std::wstring& path, HWND owner = nullptr);
+void Explore(const std::wstring& path, HWND owner = nullptr);
+void OpenPath(const std::wstring& path, HWND owner = nullptr);
+// Opens a file with its program; with no association the system's Open With
+// dialog is offered (not for programs). Other failures are shown when asked.
+bool Launch(const std::wstring& file, const std::wstring& parameters, bool reportErrors, HWND owner = nullptr);
+
+}  // namespace qm
