@@ -1,0 +1,38 @@
+// The recent-document list: the documents and folders that the user's Recent
+// folder has shortcuts to, within the age that the settings allow.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "records/model.h"
+#include "records/settings.h"
+
+namespace qm {
+
+// Whether a shortcut of the given age (in days) is taken: at the maximum of the
+// trackbar every age is; below it, ages strictly below the limit; with the option
+// off, only ages below 0.1 day.
+bool RecentAgeAccepted(bool recordRecent, int limitDays, double ageDays);
+
+class TRecentDocuments {
+public:
+    // Scans the Recent folder (folder given with or without a trailing "\").
+    // Outside Smart Record the list is emptied first; in smart mode it grows.
+    void Scan(const std::wstring& recentFolder, const TRecordOptions& options, bool smart,
+              const TPumpFn& pump = {});
+    // The Recent folder of the user (CSIDL 8).
+    static std::wstring UserRecentFolder();
+
+    // Sorted without regard to case, each path once.
+    const std::vector<std::wstring>& List() const { return list_; }
+    void Clear() { list_.clear(); }
+    // Adds a path at its sorted place unless it is there already (ignoring case).
+    void Add(const std::wstring& path);
+
+private:
+    std::vector<std::wstring> list_;
+};
+
+}  // namespace qm

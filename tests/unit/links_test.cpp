@@ -1,0 +1,153 @@
+#include "capture/links.h"
+
+#include <gtest/gtest.h>
+
+#include "base/files.h"
+#include "base/strings.h"
+#include "base/unique_any.h"
+#include "capture/recentdocs.h"
+#include "support/shortcuts.h"
+#include "support/tempdir.h"
+
+namespace qm {
+namespace {
+
+TEST(Links, ResolutionOfRealShortcuts) {
+    test::TempDir dir;
+    std::wstring file = dir / L"report \u00E4.txt", folder = dir / L"Folder";
+    ASSERT_TRUE(WriteFileReplacing(file, "x"));
+    ASSERT_TRUE(CreateFolderTree(folder));
+    ASSERT_TRUE(test::MakeShortcut(dir / L"file.lnk", file));
+    ASSERT_TRUE(test::MakeShortcut(dir / L"folder.LNK", folder));
+    ASSERT_TRUE(test::MakeShortcut(dir / L"gone.lnk", dir / L"deleted.txt"));
+    struct Case {
+        std::wstring path, expected;
+    };
+    const Case cases[] = {
+        {dir / L"file.lnk", file},
+        {dir / L"folder.LNK", folder},
+        {dir / L"gone.lnk", dir / L"deleted.txt"},  // the target stays, existence is the caller's test
+        {file, file},                             // not a shortcut
+        {dir / L"missing.lnk", dir / L"missing.lnk"},  // unreadable: the shortcut stands for itself
+    };
+    TLinkResolver resolver;
+    for (const auto& c : cases) {
+        EXPECT_TRUE(EqualsNoCase(resolver.Resolve(c.path), c.expected)) << c.path;
+        EXPECT_TRUE(EqualsNoCase(ResolveLink(c.path), c.expected)) << c.path;
+    }
+}
+
+// A class of our own in the registry, removed afterwards.
+class TestClass {
+public:
+    TestClass(const std::wstring& ext, const std::wstring& cls, const std::wstring& keyUnderClass,
+              const std::wstring& command, const std::wstring& shellDefault = L"")
+        : ext_(ext), cls_(cls) {
+        Set(ext_, cls_);
+        if (!shellDefault.empty()) Set(cls_ + L"\\shell", shellDefault);
+        Set(cls_ + L"\\" + keyUnderClass, command);
+    }
+    ~TestClass() {
+        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ext_.c_str());
+        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, cls_.c_str());
+    }
+
+private:
+    static void Set(const std::wstring& key, const std::wstring& value) {
+        unique_hkey k;
+        ::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr);
+        ::RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    std::wstring ext_, cls_;
+};
+
+TEST(Links, AssociationLookupThroughRealClasses) {
+    test::TempDir dir;
+    std::wstring app = dir / L"Program Files\\App\\app.exe";
+    ASSERT_TRUE(CreateFolderTree(FolderOf(app)));
+    ASSERT_TRUE(WriteFileReplacing(app, "MZ"));
+    wchar_t root[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH);
+
+    TestClass a(L".qmta", L"qmtafile", L"Shell\\Open\\Command", L"%SystemRoot%\\system32\\NOTEPAD.EXE %1");
+    TestClass b(L".qmtb", L"qmtbfile", L"Shell\\Open\\Command", L"\"" + app + L"\" \"%1\"");
+    TestClass c(L".qmtc", L"qmtcfile", L"shell\\edit\\command", app + L" %1", L"edit");
+    TestClass d(L".qmtd", L"qmtdfile", L"shell\\view\\command", L"rundll32 shimgvw.dll,ImageView_Fullscreen %1",
+                L"view");
+
+    EXPECT_TRUE(EqualsNoCase(AssociationLookup(L"C:\\report.QMTA"), std::wstring(root) + L"\\system32\\NOTEPAD.EXE"));
+    EXPECT_EQ(AssociationLookup(L"C:\\x.qmtb"), app);
+    EXPECT_EQ(AssociationLookup(L"C:\\x.qmtc"), app);  // the verb route, unquoted path with blanks
+    EXPECT_EQ(RegistryCommandFor(L"C:\\x.qmtd"), L"rundll32.EXE");
+    EXPECT_EQ(AssociationLookup(L"C:\\x.unregistered-ext"), L"");
+    EXPECT_EQ(AssociationLookup(L"C:\\Tools\\tool.EXE"), L"C:\\Tools\\tool.EXE");  // a program is its own program
+    ::SetEnvironmentVariableW(L"QM_TOOLS", L"D:\\Tools");
+    EXPECT_EQ(AssociationLookup(L"%QM_TOOLS%\\setup.msi"), L"D:\\Tools\\setup.msi");
+    EXPECT_EQ(ProgramOfEntry(L"\"" + app + L"\" /background"), app);
+}
+
+TEST(RecentDocuments, AgeWindows) {
+    struct Case {
+        bool on;
+        int limit;
+        double age;
+        bool taken;
+    };
+    const Case cases[] = {
+        {true, 60, 10000.0, true}, {true, 59, 58.9, true}, {true, 59, 59.0, false}, {true, 1, 0.5, true},
+        {false, 60, 1.0 / 24, true}, {false, 60, 5.0 / 24, false}, {false, 1, 0.09, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RecentAgeAccepted(c.on, c.limit, c.age), c.taken) << c.age;
+}
+
+TEST(RecentDocuments, ScanOfARealRecentFolder) {
+    test::TempDir dir;
+    std::wstring recent = dir / L"Recent", docs = dir / L"docs";
+    ASSERT_TRUE(CreateFolderTree(recent));
+    ASSERT_TRUE(CreateFolderTree(docs));
+    struct Doc {
+        const wchar_t* name;
+        double ageDays;
+        bool exists;
+    };
+    const Doc doc[] = {{L"B old.txt", 30, true}, {L"a recent.txt", 1.0 / 24, true}, {L"c five hours.txt", 5.0 / 24, true},
+                       {L"deleted.txt", 0.01, false}};
+    for (const auto& d : doc) {
+        std::wstring target = JoinPath(docs, d.name);
+        if (d.exists) {
+            ASSERT_TRUE(WriteFileReplacing(target, "x"));
+        }
+        std::wstring link = JoinPath(recent, std::wstring(d.name) + L".lnk");
+        ASSERT_TRUE(test::MakeShortcut(link, target));
+        ASSERT_TRUE(test::AgeFile(link, d.ageDays));
+    }
+    ASSERT_TRUE(test::MakeShortcut(recent + L"\\folder.lnk", docs));
+    std::wstring hidden = recent + L"\\hidden.lnk";
+    ASSERT_TRUE(test::MakeShortcut(hidden, JoinPath(docs, L"a recent.txt")));
+    ::SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+
+    TRecentDocuments list;
+    TRecordOptions all;  // at the maximum: every age
+    list.Scan(recent, all, false);
+    EXPECT_EQ(list.List(), (std::vector<std::wstring>{docs, JoinPath(docs, L"a recent.txt"), JoinPath(docs, L"B old.txt"),
+                                                      JoinPath(docs, L"c five hours.txt")}));
+    TRecordOptions off;
+    off.recordRecentDocument = false;
+    list.Scan(recent, off, false);
+    EXPECT_EQ(list.List(), (std::vector<std::wstring>{docs, JoinPath(docs, L"a recent.txt")}));
+    // Smart mode keeps what was there and adds.
+    TRecordOptions week;
+    week.recRecentDoc = 7;
+    list.Scan(recent, week, true);
+    EXPECT_EQ(list.List().size(), 3u);
+}
+
+TEST(RecentDocuments, ListIsSortedWithoutDuplicatesIgnoringCase) {
+    TRecentDocuments list;
+    for (const wchar_t* p : {L"C:\\b.txt", L"C:\\A.txt", L"c:\\B.TXT", L"C:\\a.txt", L"C:\\c.txt"}) list.Add(p);
+    EXPECT_EQ(list.List(), (std::vector<std::wstring>{L"C:\\A.txt", L"C:\\b.txt", L"C:\\c.txt"}));
+}
+
+}  // namespace
+}  // namespace qm
