@@ -11,10 +11,25 @@
 namespace qm {
 
 bool IsValidDrivePath(const std::wstring& path) {
-    std::wstring up = ToUpper(path);
-    if (up.size() < 2 || up[0] == L'A' || up[1] != L':') return false;
-    wchar_t root[] = {up[0], L':', L'\\', 0};
-    return ::GetDriveTypeW(root) > DRIVE_NO_ROOT_DIR;
+    if (path.size() < 2 || path[1] != L':') return false;
+    wchar_t letter = path[0];
+    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - L'a' + L'A');
+    if (letter == L'A' || letter < L'B' || letter > L'Z') return false;
+    // A scan asks about the same few drives thousands of times: their types are
+    // kept for a second.
+    struct Cached {
+        ULONGLONG at = 0;
+        UINT type = DRIVE_UNKNOWN;
+    };
+    thread_local Cached cache[26];
+    Cached& c = cache[letter - L'A'];
+    ULONGLONG now = ::GetTickCount64();
+    if (c.at == 0 || now - c.at > 1000) {
+        wchar_t root[] = {letter, L':', L'\\', 0};
+        c.type = ::GetDriveTypeW(root);
+        c.at = now;
+    }
+    return c.type > DRIVE_NO_ROOT_DIR;
 }
 
 TRedirectionGuard::TRedirectionGuard() {
@@ -41,12 +56,11 @@ bool FolderExists(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) {
     if (!IsValidDrivePath(path)) return false;
+    if (path.find_first_of(L"*?") != std::wstring::npos) return false;  // a pattern, not a file
+    // The attributes answer as a search for the one name would, without the
+    // directory listing a search costs in large folders.
     TRedirectionGuard guard;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileW(LongPathForm(path).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(h);
-    return !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    return IsExistingFile(path);
 }
 
 std::wstring DisplayName(const std::wstring& path) {

@@ -23,6 +23,11 @@ std::wstring TRecentDocuments::UserRecentFolder() { return SpecialFolder(CSIDL_R
 
 void TRecentDocuments::Add(const std::wstring& path) {
     auto less = [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; };
+    // Paths mostly arrive in order: the end is the common place.
+    if (list_.empty() || less(list_.back(), path)) {
+        if (list_.empty() || !EqualsNoCase(list_.back(), path)) list_.push_back(path);
+        return;
+    }
     auto it = std::lower_bound(list_.begin(), list_.end(), path, less);
     for (auto scan = it; scan != list_.end() && !less(path, *scan); ++scan)
         if (EqualsNoCase(*scan, path)) return;
@@ -60,7 +65,12 @@ void TRecentDocuments::Scan(const std::wstring& recentFolder, const TRecordOptio
         double age = (now - static_cast<double>(Ticks(fd.ftLastWriteTime))) / kTicksPerDay;
         if (!RecentAgeAccepted(options.recordRecentDocument, options.recRecentDoc, age)) continue;
         std::wstring target = ExpandFirstEnvironmentVariable(resolver.Resolve(folder + fd.cFileName));
-        if (FolderExists(target) || FileExists(target)) {
+        bool exists = false;
+        if (IsValidDrivePath(target)) {
+            TRedirectionGuard guard;
+            exists = PathExists(target);  // an existing folder or file
+        }
+        if (exists) {
             Add(target);
             if (pump) pump();
         }
