@@ -15,6 +15,7 @@
 #include "base/pathtext.h"
 #include "base/strings.h"
 #include "base/system.h"
+#include "replay/icons.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -157,6 +158,7 @@ void TQuilmarWindow::CreateChildren() {
     btnSearch_ = child(0, WC_BUTTONW, L"Search", WS_TABSTOP | BS_PUSHBUTTON, IdSearchButton);
 
     // The tabs and their trees.
+    model_.SetImages(CreateBaseImageList());
     tabs_ = child(0, WC_TABCONTROLW, L"",
                   WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | (ownerDrawTabs_ ? TCS_OWNERDRAWFIXED : 0), IdTabs);
     TDocTree* models[4] = {&model_.all, &model_.app, &model_.path, &model_.doc};
@@ -457,7 +459,10 @@ void TQuilmarWindow::ApplySettings() {
 }
 
 void TQuilmarWindow::ShowTrees() {
-    for (auto& t : trees_) t.Rebuild();
+    for (auto& t : trees_) {
+        t.SetImages(model_.Images());  // a loaded record brings its own images
+        t.Rebuild();
+    }
     UpdateTabs();
 }
 

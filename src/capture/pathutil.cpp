@@ -129,6 +129,17 @@ std::wstring GroupKeyOf(const std::wstring& text, const std::wstring& myDocument
     return drive + L"\\" + UpToBackslash(tail);
 }
 
+bool IsPhotoViewer(const std::wstring& text) {
+    std::wstring t = ToLower(text);
+    if (t.find(L"rundll32.exe") != std::wstring::npos &&
+        (t.find(L"photoviewer.dll") != std::wstring::npos || t.find(L"shimgvw.dll") != std::wstring::npos))
+        return true;
+    for (const wchar_t* start :
+         {L"windows photo viewer", L"photo viewer", L"windows picture and fax viewer", L"picture and fax viewer"})
+        if (StartsWith(t, start)) return true;
+    return false;
+}
+
 bool HasInvalidNameChars(const std::wstring& text) { return text.find_first_of(L"?*\"><|") != std::wstring::npos; }
 
 TShellExecuteFn& ShellExecutor() {

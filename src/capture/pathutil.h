@@ -39,6 +39,9 @@ std::wstring DisplayName(const std::wstring& path);
 // myDocuments is the documents folder (items inside it group under it).
 std::wstring GroupKeyOf(const std::wstring& text, const std::wstring& myDocuments);
 
+// The text names the Windows photo viewer (its rundll32 command or its title).
+bool IsPhotoViewer(const std::wstring& text);
+
 // The text holds one of ? * " > < |.
 bool HasInvalidNameChars(const std::wstring& text);
 

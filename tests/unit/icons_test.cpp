@@ -1,0 +1,108 @@
+#include "replay/icons.h"
+
+#include <gtest/gtest.h>
+
+#include "base/files.h"
+#include "base/unique_any.h"
+#include "records/model.h"
+#include "support/shortcuts.h"
+#include "support/tempdir.h"
+
+namespace qm {
+namespace {
+
+TEST(Icons, BaseImagesComeFromTheResource) {
+    unique_himagelist list(CreateBaseImageList());
+    ASSERT_TRUE(list);
+    EXPECT_EQ(ImageList_GetImageCount(list.get()), kBaseImageCount);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list.get(), &cx, &cy);
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
+}
+
+TEST(Icons, RegisterIconRules) {
+    test::TempDir dir;
+    std::wstring folder = dir / L"Folder";
+    ASSERT_TRUE(CreateFolderTree(folder));
+    std::wstring desktop = dir / L"Desk";
+    ASSERT_TRUE(CreateFolderTree(desktop));
+    unique_himagelist list(CreateBaseImageList());
+    struct Case {
+        std::wstring path, title;
+        int image;
+    };
+    const Case cases[] = {
+        {L"C:\\Program Files\\Mozilla\\FIREFOX.EXE", L"", 13},
+        {L"C:\\pics\\holiday.JPEG", L"", 8},
+        {L"C:\\x\\notes.txt", L"", 9},
+        {L"rundll32.exe C:\\WINDOWS\\System32\\shimgvw.dll,ImageView_Fullscreen", L"", 7},
+        {L"Windows Photo Viewer", L"", 7},
+        {L"http://example.com/a%20b", L"", 1},
+        {L"C:\\site\\index.HTML", L"", 1},
+        {L"C:\\x\\cmd.exe", L"", 28},
+        {L"C:\\x\\archive.zip", L"", 77},
+        {folder, L"", 0},
+        {L"C:\\does\\not\\exist.abc", L"", 12},
+        {L"relative.abc", L"", 12},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RegisterIcon(c.path, list.get(), c.title), c.image) << c.path;
+    EXPECT_EQ(ImageList_GetImageCount(list.get()), kBaseImageCount);  // nothing appended so far
+
+    // An existing file in no table gets the shell's icon, appended to the list.
+    std::wstring tool = dir / L"tool.qmx";
+    ASSERT_TRUE(WriteFileReplacing(tool, "x"));
+    int index = RegisterIcon(tool, list.get(), L"tool");
+    EXPECT_EQ(index, kBaseImageCount);
+    EXPECT_EQ(ImageList_GetImageCount(list.get()), kBaseImageCount + 1);
+    // A shell place is named by the title.
+    std::wstring place = dir / L"place.qmy";
+    ASSERT_TRUE(WriteFileReplacing(place, "x"));
+    EXPECT_EQ(RegisterIcon(place, list.get(), L" Control Panel "), 4);
+}
+
+TEST(Icons, InstalledProgramsFromStartMenuFolders) {
+    test::TempDir dir;
+    std::wstring startMenu = dir / L"Start Menu", programs = startMenu + L"\\Programs\\";
+    std::wstring apps = dir / L"apps";
+    ASSERT_TRUE(CreateFolderTree(programs + L"Vendor"));
+    ASSERT_TRUE(CreateFolderTree(programs + L"Vendor\\Deeper"));
+    ASSERT_TRUE(CreateFolderTree(apps));
+    for (const wchar_t* f : {L"Editor.exe", L"Setup.msi", L"panel.cpl", L"root.exe", L"deep.exe", L"Run.BAT"})
+        ASSERT_TRUE(WriteFileReplacing(JoinPath(apps, f), "MZ"));
+    ASSERT_TRUE(test::MakeShortcut(programs + L"My Editor.lnk", JoinPath(apps, L"Editor.exe")));
+    ASSERT_TRUE(test::MakeShortcut(programs + L"Vendor\\Installer.lnk", JoinPath(apps, L"Setup.msi")));
+    ASSERT_TRUE(test::MakeShortcut(programs + L"Vendor\\Panel.lnk", JoinPath(apps, L"panel.cpl")));
+    ASSERT_TRUE(test::MakeShortcut(programs + L"Vendor\\Deeper\\Deep.lnk", JoinPath(apps, L"deep.exe")));
+    ASSERT_TRUE(test::MakeShortcut(startMenu + L"\\Root Tool.lnk", JoinPath(apps, L"root.exe")));
+    ASSERT_TRUE(test::MakeShortcut(programs + L"Batch.lnk", JoinPath(apps, L"Run.BAT")));
+
+    TInstalledPrograms table;
+    EXPECT_EQ(table.Name(JoinPath(apps, L"Editor.exe")), L"");  // not loaded yet
+    table.LoadFrom({programs});
+    EXPECT_TRUE(table.Loaded());
+    EXPECT_EQ(table.Name(JoinPath(apps, L"EDITOR.exe")), L"My Editor");
+    EXPECT_EQ(table.Name(L"  " + JoinPath(apps, L"Setup.msi")), L"Installer");
+    EXPECT_EQ(table.Name(JoinPath(apps, L"Run.BAT")), L"Batch");
+    EXPECT_EQ(table.Name(JoinPath(apps, L"root.exe")), L"Root Tool");  // through ".."
+    EXPECT_EQ(table.Name(JoinPath(apps, L"panel.cpl")), L"");           // not a program
+    EXPECT_EQ(table.Name(JoinPath(apps, L"deep.exe")), L"");            // two levels down
+}
+
+TEST(Icons, FolderScanFilters) {
+    test::TempDir dir;
+    ASSERT_TRUE(CreateFolderTree(dir / L"sub"));
+    for (const wchar_t* f : {L"a.lnk", L"b.txt", L"sub\\c.lnk"}) ASSERT_TRUE(WriteFileReplacing(dir / f, ""));
+    std::wstring hidden = dir / L"h.lnk";
+    ASSERT_TRUE(WriteFileReplacing(hidden, ""));
+    ::SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    std::vector<std::wstring> all, lnk;
+    ScanFolder(dir.Path() + L"\\sub\\", L".*", all);
+    ScanFolder(dir.Path() + L"\\", L".LNK", lnk);
+    // From "sub": its own file and, through "..", the parent's visible files.
+    EXPECT_EQ(all.size(), 3u);
+    EXPECT_EQ(lnk.size(), 2u);  // a.lnk and sub\c.lnk; the hidden one is skipped
+}
+
+}  // namespace
+}  // namespace qm
