@@ -20,6 +20,8 @@ TEST(Links, ResolutionOfRealShortcuts) {
     ASSERT_TRUE(test::MakeShortcut(dir / L"file.lnk", file));
     ASSERT_TRUE(test::MakeShortcut(dir / L"folder.LNK", folder));
     ASSERT_TRUE(test::MakeShortcut(dir / L"gone.lnk", dir / L"deleted.txt"));
+    // A target no file can have (a shell item without a file path) stands for the shortcut.
+    bool odd = test::MakeShortcut(dir / L"odd.lnk", L"C:\\shell?item\\x");
     struct Case {
         std::wstring path, expected;
     };
@@ -31,6 +33,9 @@ TEST(Links, ResolutionOfRealShortcuts) {
         {dir / L"missing.lnk", dir / L"missing.lnk"},  // unreadable: the shortcut stands for itself
     };
     TLinkResolver resolver;
+    if (odd) {
+        EXPECT_EQ(resolver.Resolve(dir / L"odd.lnk"), dir / L"odd.lnk");
+    }
     for (const auto& c : cases) {
         EXPECT_TRUE(EqualsNoCase(resolver.Resolve(c.path), c.expected)) << c.path;
         EXPECT_TRUE(EqualsNoCase(ResolveLink(c.path), c.expected)) << c.path;
