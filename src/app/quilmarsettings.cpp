@@ -13,7 +13,7 @@ namespace qm {
 namespace {
 
 // Layout in dialog units.
-constexpr short kWidth = 350;
+constexpr short kWidth = 366;
 constexpr short kMargin = 7;
 constexpr short kInner = kWidth - 2 * kMargin;
 constexpr short kButtonW = 50, kButtonH = 14;
@@ -28,11 +28,17 @@ constexpr short kHintCheckW = 130;
 // trackbar) and the startup-filter panel, which follows whichever of the first
 // two ends last with a small gap.
 constexpr short kRowY = 78;
-constexpr short kRecentW = 102;
-constexpr short kAgeX = kMargin + kRecentW + 2;
-constexpr short kAgeW = 120;
-constexpr short kFilterW = 110;
 constexpr short kPanelGap = 2;  // about three pixels
+constexpr short kRecentW = 98;
+constexpr short kAgeX = kMargin + kRecentW + kPanelGap;
+constexpr short kAgeW = 132;
+constexpr short kFilterW = 118;
+
+// The address row: label, path field, browse and open-folder buttons.
+constexpr short kFieldX = 40;
+constexpr short kOpenX = kWidth - kMargin - kButtonW;
+constexpr short kBrowseX = kOpenX - 4 - kButtonW;
+constexpr short kFieldW = kBrowseX - 4 - kFieldX;
 
 constexpr short kTabY = 110;
 constexpr short kTabH = 72;
@@ -41,7 +47,7 @@ constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 
 constexpr wchar_t kTabCaptions[TFrmMySettings::kTabCount][20] = {L"  Record  ", L"   Smart Record   ",
-                                                                  L"   Replay All   "};
+                                                                 L"   Replay All   "};
 constexpr wchar_t kPathHint[] = L"not exists directory.";
 constexpr wchar_t kBrowseTitle[] = L"Please Select a Path,Current path is ";
 constexpr COLORREF kInvalidColour = RGB(255, 0, 0);
@@ -49,17 +55,15 @@ constexpr COLORREF kHintTextColour = RGB(192, 0, 0);
 
 TDialogTemplate MainTemplate() {
     using T = TFrmMySettings;
-    TDialogTemplate tpl(L"Settings", kWidth, kHeight,
-                        DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    TDialogTemplate tpl(L"Settings", kWidth, kHeight, DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     tpl.Add(kStaticAtom, L"&Address", T::kIdAddressLabel, kMargin, 10, 31, 8, SS_LEFT)
-        .Add(kEditAtom, L"", T::kIdEdtRecordPath, 40, 8, 199, 14, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL)
-        .Add(kButtonAtom, L"&Browse...", T::kIdBtnBrowse, 243, 8, kButtonW, kButtonH, WS_TABSTOP)
-        .Add(kButtonAtom, L"&Open", T::kIdBtnOpenFolder, 297, 8, 46, kButtonH, WS_TABSTOP)
-        .Add(kStaticAtom, kPathHint, T::kIdPathHint, 40, 24, 199, 8, kLabel)
-        .Add(kButtonAtom, L"Run Quilmar at &Startup", T::kIdCbRunWhenWS, kMargin, 38, 150, 10, kCheck | WS_GROUP)
-        .Add(kButtonAtom, L"Always on &Top", T::kIdAlwaysontop1, 180, 38, 120, 10, kCheck)
-        .Add(kButtonAtom, L"&Run selected records when start", T::kIdCbRunSelectedRecord, kMargin, 52, 150, 10,
-             kCheck)
+        .Add(kEditAtom, L"", T::kIdEdtRecordPath, kFieldX, 8, kFieldW, 14, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL)
+        .Add(kButtonAtom, L"&Browse...", T::kIdBtnBrowse, kBrowseX, 8, kButtonW, kButtonH, WS_TABSTOP)
+        .Add(kButtonAtom, L"&Open", T::kIdBtnOpenFolder, kOpenX, 8, kButtonW, kButtonH, WS_TABSTOP)
+        .Add(kStaticAtom, kPathHint, T::kIdPathHint, kFieldX, 24, kFieldW, 8, kLabel)
+        .Add(kButtonAtom, L"Run Quilmar at &Startup", T::kIdCbRunWhenWS, kMargin, 38, kRecentW, 10, kCheck | WS_GROUP)
+        .Add(kButtonAtom, L"Always on &Top", T::kIdAlwaysontop1, kAgeX, 38, 120, 10, kCheck)
+        .Add(kButtonAtom, L"&Run selected records when start", T::kIdCbRunSelectedRecord, kMargin, 52, 150, 10, kCheck)
         .Add(kStaticAtom, L"", T::kIdSeparator, kMargin, 68, kInner, 1, SS_ETCHEDHORZ)
         .Add(kButtonAtom, L"Record Recent &Documents", T::kIdCbRecrodRecentDocument, kMargin, kRowY, kRecentW, 10,
              kCheck)
@@ -67,24 +71,23 @@ TDialogTemplate MainTemplate() {
         .Add(TRACKBAR_CLASSW, L"", T::kIdTbRecRecentDoc, kAgeX, kRowY + 10, kAgeW, 14,
              WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS)
         .Add(kButtonAtom, L"Record &web pages", T::kIdCbWebpage, kMargin, kRowY + 14, kRecentW, 10, kCheck)
-        .Add(kButtonAtom, L"&Filter Windows Start", T::kIdCbFilterPCStart, kAgeX + kAgeW + kPanelGap, kRowY,
-             kFilterW, 10, kCheck)
-        .Add(kButtonAtom, L"D&isplay Windows Start Filter", T::kIdCbDisplayPCStartFilterList,
-             kAgeX + kAgeW + kPanelGap, kRowY + 14, kFilterW, 10, kCheck)
+        .Add(kButtonAtom, L"&Filter Windows Start", T::kIdCbFilterPCStart, kAgeX + kAgeW + kPanelGap, kRowY, kFilterW,
+             10, kCheck)
+        .Add(kButtonAtom, L"D&isplay Windows Start Filter", T::kIdCbDisplayPCStartFilterList, kAgeX + kAgeW + kPanelGap,
+             kRowY + 14, kFilterW, 10, kCheck)
         // The pages are placed above the tab control (their controls come
         // first in the tab order, as in a property sheet); the tab control
         // clips them out of its own painting.
         .Add(WC_TABCONTROLW, L"", T::kIdTabs, kMargin, kTabY, kInner, kTabH, WS_TABSTOP | WS_GROUP | WS_CLIPSIBLINGS)
         .Add(kStaticAtom, L"Hint: Please run QuilMar as Admin before update \"Run Quilmar at Startup\"",
              T::kIdElevationHint, kMargin, kButtonsY, kInner, 8, kLabel)
-        .Add(kButtonAtom, L"Run QuilMar as ad&min", T::kIdCbElevate, kMargin, kButtonsY + kHintGrowth + 2,
-             kHintCheckW, 10, kCheck | WS_GROUP)
+        .Add(kButtonAtom, L"Run QuilMar as ad&min", T::kIdCbElevate, kMargin, kButtonsY + kHintGrowth + 2, kHintCheckW,
+             10, kCheck | WS_GROUP)
         .Add(kButtonAtom, L"Run QuilMar as Admin", T::kIdCbRunAsAdmin, kMargin, kButtonsY + 2, kHintCheckW, 10,
              BS_AUTOCHECKBOX)
         .Add(kButtonAtom, L"OK", IDOK, kWidth - kMargin - 2 * kButtonW - 4, kButtonsY, kButtonW, kButtonH,
              WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON)
-        .Add(kButtonAtom, L"Cancel", IDCANCEL, kWidth - kMargin - kButtonW, kButtonsY, kButtonW, kButtonH,
-             WS_TABSTOP);
+        .Add(kButtonAtom, L"Cancel", IDCANCEL, kWidth - kMargin - kButtonW, kButtonsY, kButtonW, kButtonH, WS_TABSTOP);
     return tpl;
 }
 
@@ -105,8 +108,8 @@ TDialogTemplate PageTemplate(int tab) {
             tpl.Add(kStaticAtom, L"", T::kIdIntervalLabel, 6, 6, 200, 8, kLabel)
                 .Add(TRACKBAR_CLASSW, L"", T::kIdTbRecordInterval, 6, 16, 200, 14,
                      WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS)
-                .Add(kButtonAtom, L"Ask for a&ction when Smart Record", T::kIdCbShowSettingsWhenRecordSmart, 6, 38,
-                     200, 10, kCheck | WS_GROUP);
+                .Add(kButtonAtom, L"Ask for a&ction when Smart Record", T::kIdCbShowSettingsWhenRecordSmart, 6, 38, 200,
+                     10, kCheck | WS_GROUP);
             break;
         default:
             tpl.Add(kButtonAtom, L"Ask for a&ction when Replay All", T::kIdCbShowSettingsWhenReplay, 6, 6, 200, 10,
@@ -151,11 +154,10 @@ bool TFrmMySettings::Show(HWND owner) {
     pages_ = {};
     closing_ = false;
     prepared_ = false;
-    elevationHintShown_ = false;
     // Ctrl+Tab and Ctrl+PageUp/PageDown switch tabs from anywhere in the
     // dialog; the modal loop offers each message to this filter first.
-    unique_hhook filter(::SetWindowsHookExW(WH_MSGFILTER, &TFrmMySettings::MessageFilter, nullptr,
-                                            ::GetCurrentThreadId()));
+    unique_hhook filter(
+        ::SetWindowsHookExW(WH_MSGFILTER, &TFrmMySettings::MessageFilter, nullptr, ::GetCurrentThreadId()));
     TFrmMySettings* outer = g_shown;
     g_shown = this;
     INT_PTR result = RunModal(owner, MainTemplate());
@@ -272,8 +274,7 @@ INT_PTR CALLBACK TFrmMySettings::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
 }
 
 LRESULT CALLBACK TFrmMySettings::MessageFilter(int code, WPARAM wp, LPARAM lp) {
-    if (code == MSGF_DIALOGBOX && g_shown && lp && g_shown->OnTabKeys(*reinterpret_cast<const MSG*>(lp)))
-        return TRUE;
+    if (code == MSGF_DIALOGBOX && g_shown && lp && g_shown->OnTabKeys(*reinterpret_cast<const MSG*>(lp))) return TRUE;
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
@@ -461,7 +462,6 @@ void TFrmMySettings::PlaceRecentDocPanel() {
 }
 
 void TFrmMySettings::ShowElevationHint(bool show) {
-    elevationHintShown_ = show;
     ShowControl(kIdElevationHint, show);
     ShowControl(kIdCbElevate, show);
     SetChecked(kIdCbElevate, false);
@@ -489,9 +489,7 @@ void TFrmMySettings::UpdateIntervalLabel() {
     ::SetWindowTextW(label, RecordIntervalCaption(TrackPos(kIdTbRecordInterval)).c_str());
 }
 
-bool TFrmMySettings::Checked(int id) const {
-    return ::SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool TFrmMySettings::Checked(int id) const { return ::SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TFrmMySettings::SetChecked(int id, bool on) {
     ::SendMessageW(Control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -128,7 +128,6 @@ private:
     bool pathValid_ = true;
     bool prepared_ = false;
     bool closing_ = false;
-    bool elevationHintShown_ = false;
     unique_hbrush invalidBrush_;
 };
 

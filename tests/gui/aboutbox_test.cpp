@@ -17,8 +17,7 @@ TEST(AboutBox, ShowsTheProductAndClosesOnEnterOrEscape) {
         int opened = 0;
         TAboutBox box([&](HWND, const std::wstring&) { ++opened; });
         std::wstring caption, product, version, notice, link;
-        TDialogScript::Start([&box] { return box.Handle(); },
-                             {[&] {
+        TDialogScript::Start([&box] { return box.Handle(); }, {[&] {
                                  HWND dlg = box.Handle();
                                  caption = test::WindowText(dlg);
                                  product = test::WindowText(::GetDlgItem(dlg, TAboutBox::kIdProduct));
@@ -26,6 +25,7 @@ TEST(AboutBox, ShowsTheProductAndClosesOnEnterOrEscape) {
                                  notice = test::WindowText(::GetDlgItem(dlg, TAboutBox::kIdNotice));
                                  link = test::WindowText(::GetDlgItem(dlg, TAboutBox::kIdLink));
                                  EXPECT_TRUE(Visible(::GetDlgItem(dlg, IDOK)));
+                                 EXPECT_EQ(test::LayoutProblems(dlg), std::vector<std::string>{});
                                  PressKey(::GetFocus(), key);
                                  return true;
                              }});
@@ -45,19 +45,19 @@ TEST(AboutBox, LinkOpensTheHomePage) {
     std::vector<std::wstring> opened;
     TAboutBox box([&](HWND, const std::wstring& address) { opened.push_back(address); });
     bool stillOpen = false;
-    TDialogScript::Start([&box] { return box.Handle(); },
-                         {[&] {
-                              HWND link = ::GetDlgItem(box.Handle(), TAboutBox::kIdLink);
-                              LPARAM at = MAKELPARAM(6, 4);
-                              ::PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, at);
-                              ::PostMessageW(link, WM_LBUTTONUP, 0, at);
-                              return true;
-                          },
-                          [&] {
-                              stillOpen = Visible(box.Handle());
-                              PressKey(::GetFocus(), VK_ESCAPE);
-                              return true;
-                          }});
+    TDialogScript::Start([&box] { return box.Handle(); }, {[&] {
+                                                               HWND link =
+                                                                   ::GetDlgItem(box.Handle(), TAboutBox::kIdLink);
+                                                               LPARAM at = MAKELPARAM(6, 4);
+                                                               ::PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                                                               ::PostMessageW(link, WM_LBUTTONUP, 0, at);
+                                                               return true;
+                                                           },
+                                                           [&] {
+                                                               stillOpen = Visible(box.Handle());
+                                                               PressKey(::GetFocus(), VK_ESCAPE);
+                                                               return true;
+                                                           }});
     box.Show(nullptr);
     EXPECT_TRUE(TDialogScript::Completed());
     EXPECT_TRUE(stillOpen);

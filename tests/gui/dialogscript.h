@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/strings.h"
+
 namespace qm::test {
 
 class TDialogScript {
@@ -98,6 +100,78 @@ inline RECT RectIn(HWND dialog, HWND control) {
     ::GetWindowRect(control, &r);
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+}  // namespace qm::test
+
+namespace qm::test {
+
+// What a user would find untidy in a dialog: visible controls that overlap
+// (a group box and the tab control hold others by design; a child dialog is
+// checked on its own) and captions wider than their controls.
+inline std::vector<std::string> LayoutProblems(HWND parent) {
+    struct Item {
+        HWND hwnd;
+        RECT rect;
+        std::string name;
+    };
+    auto nameOf = [](HWND h) {
+        wchar_t cls[64] = {};
+        ::GetClassNameW(h, cls, 64);
+        std::string name = std::to_string(::GetDlgCtrlID(h)) + " ";
+        for (wchar_t c : cls) {
+            if (!c) break;
+            name += static_cast<char>(c < 128 ? c : '?');
+        }
+        return name;
+    };
+    std::vector<std::string> problems;
+    std::vector<Item> items;
+    for (HWND h = ::GetWindow(parent, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(h)) continue;
+        wchar_t cls[64] = {};
+        ::GetClassNameW(h, cls, 64);
+        std::wstring kind = cls;
+        LONG style = ::GetWindowLongW(h, GWL_STYLE);
+        if (kind == L"#32770") {
+            for (std::string& p : LayoutProblems(h)) problems.push_back(std::move(p));
+            continue;
+        }
+        RECT r = RectIn(parent, h);
+        // The caption must fit.
+        std::wstring text = WindowText(h);
+        bool isButton = EqualsNoCase(kind, L"Button");
+        bool isGroup = isButton && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        if (!text.empty() && (isButton || EqualsNoCase(kind, L"Static"))) {
+            HDC dc = ::GetDC(h);
+            HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)));
+            RECT need{0, 0, 0, 0};
+            ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(h, dc);
+            LONG width = need.right;
+            LONG type = style & BS_TYPEMASK;
+            if (isButton && !isGroup) {
+                bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                           type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
+                width += box ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : 8;
+            }
+            if (width > r.right - r.left) {
+                problems.push_back(nameOf(h) + " caption needs " + std::to_string(width) + " pixels, has " +
+                                   std::to_string(r.right - r.left));
+            }
+        }
+        if (isGroup || kind == L"SysTabControl32") continue;
+        items.push_back({h, r, nameOf(h)});
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        for (size_t j = i + 1; j < items.size(); ++j) {
+            RECT both{};
+            if (::IntersectRect(&both, &items[i].rect, &items[j].rect))
+                problems.push_back(items[i].name + " overlaps " + items[j].name);
+        }
+    }
+    return problems;
 }
 
 }  // namespace qm::test

@@ -13,15 +13,34 @@ namespace {
 
 using test::TDialogScript;
 
+// A private folder at the top of drive C:. Wine's folder browser does not
+// find the first folder it is asked to select inside the user's profile
+// (it stops at the profile folder), so the temporary folder is not used here.
+class TFolderOnDrive {
+public:
+    TFolderOnDrive() : path_(L"C:\\qmchooser-" + std::to_wstring(::GetCurrentProcessId())) { CreateFolderTree(path_); }
+    ~TFolderOnDrive() { test::RemoveTree(path_); }
+    TFolderOnDrive(const TFolderOnDrive&) = delete;
+    TFolderOnDrive& operator=(const TFolderOnDrive&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return JoinPath(path_, name); }
+
+private:
+    std::wstring path_;
+};
+
 std::wstring WithoutTrailingBackslash(std::wstring s) {
     while (s.size() > 3 && s.back() == L'\\') s.pop_back();
     return s;
 }
 
-// The browser starts on the given folder (Program Files when there is none)
-// and returns what is selected when the user confirms; nothing on cancel.
+// The browser shows the caption, starts on the given folder (Program Files
+// when there is none) and returns what is selected when the user confirms;
+// nothing when the user cancels.
 TEST(FolderChooser, StartsOnTheFolderAndReturnsTheChoice) {
-    test::TempDir folder;
+    TFolderOnDrive folder;
+    // Folder names outside the ANSI code page must survive the selection.
     const std::wstring wide = folder / L"\u4E2D\u6587 \u00E9t\u00E9";
     ASSERT_TRUE(CreateFolderTree(wide));
     const std::wstring programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
@@ -41,11 +60,9 @@ TEST(FolderChooser, StartsOnTheFolderAndReturnsTheChoice) {
     };
     for (const Case& c : cases) {
         const std::wstring caption = L"Pick \u00E9\u4E2D " + c.initial;
-        HWND browser = nullptr;
         bool captionShown = false;
-        TDialogScript::Start([] { return ::GetActiveWindow(); },
-                             {[&] {
-                                 browser = ::GetActiveWindow();
+        TDialogScript::Start([] { return ::GetActiveWindow(); }, {[&] {
+                                 HWND browser = ::GetActiveWindow();
                                  for (HWND w = ::GetWindow(browser, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
                                      if (test::WindowText(w) == caption) captionShown = true;
                                  }
@@ -53,8 +70,8 @@ TEST(FolderChooser, StartsOnTheFolderAndReturnsTheChoice) {
                                  return true;
                              }});
         std::wstring chosen = ChooseFolder(nullptr, caption, c.initial);
-        EXPECT_TRUE(TDialogScript::Completed()) << c.initial;
-        EXPECT_TRUE(captionShown) << c.initial;
+        EXPECT_TRUE(TDialogScript::Completed()) << WideToUtf8(c.initial);
+        EXPECT_TRUE(captionShown) << WideToUtf8(c.initial);
         EXPECT_TRUE(EqualsNoCase(WithoutTrailingBackslash(chosen), c.expected))
             << "initial [" << WideToUtf8(c.initial) << "] got [" << WideToUtf8(chosen) << "]";
     }

@@ -32,9 +32,7 @@ COLORREF PathFieldBackground(const T& dialog) {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-int TrackPos(const T& dialog, int id) {
-    return static_cast<int>(::SendMessageW(dialog.Control(id), TBM_GETPOS, 0, 0));
-}
+int TrackPos(const T& dialog, int id) { return static_cast<int>(::SendMessageW(dialog.Control(id), TBM_GETPOS, 0, 0)); }
 
 int CurrentTab(const T& dialog) {
     return static_cast<int>(::SendMessageW(dialog.Control(T::kIdTabs), TCM_GETCURSEL, 0, 0));
@@ -106,30 +104,33 @@ TEST_F(SettingsDialog, ShowsTheOptionsItIsGiven) {
         settings.record.recPath = NormaliseFolderPath(folder.Path());
         const TRecordOptions r = settings.record;
         T dialog(settings, Hooks());
+        struct Box {
+            int id;
+            bool expected;
+        };
+        const Box boxes[] = {
+            {T::kIdCbRunWhenWS, r.runWhenWindowsStarts},
+            {T::kIdAlwaysontop1, r.alwaysOnTop},
+            {T::kIdCbRunSelectedRecord, r.runSelectedRecs},
+            {T::kIdCbRecrodRecentDocument, r.recordRecentDocument},
+            {T::kIdCbWebpage, r.webpage},
+            {T::kIdCbFilterPCStart, r.filterPCStart},
+            {T::kIdCbDisplayPCStartFilterList, r.displayPCStartFilterList},
+            {T::kIdCbRunAsAdmin, r.runAsAdmin},
+            {T::kIdRbCreateNewFile, r.recordType == 0},
+            {T::kIdRbAddToExistFile, r.recordType == 1},
+            {T::kIdCbShowSettingsWhenRecord, r.showSettingsWhenRecord},
+            {T::kIdCbShowSettingsWhenRecordSmart, r.showSettingsWhenRecordSmart},
+            {T::kIdCbShowSettingsWhenReplay, r.showSettingsWhenReplay},
+            {T::kIdRbReplayFirstChildDoc, !r.replayAllChildDoc},
+            {T::kIdRbReplayAllChildDoc, r.replayAllChildDoc},
+        };
         std::wstring ageLabel, intervalLabel;
         bool ageShown = false;
         Run(dialog, {[&] {
                          EXPECT_EQ(test::WindowText(dialog.Handle()), L"Settings");
                          EXPECT_EQ(Text(dialog, T::kIdEdtRecordPath), r.recPath);
-                         struct Box {
-                             int id;
-                             bool expected;
-                         };
-                         for (Box b : {Box{T::kIdCbRunWhenWS, r.runWhenWindowsStarts},
-                                       Box{T::kIdAlwaysontop1, r.alwaysOnTop},
-                                       Box{T::kIdCbRunSelectedRecord, r.runSelectedRecs},
-                                       Box{T::kIdCbRecrodRecentDocument, r.recordRecentDocument},
-                                       Box{T::kIdCbWebpage, r.webpage},
-                                       Box{T::kIdCbFilterPCStart, r.filterPCStart},
-                                       Box{T::kIdCbDisplayPCStartFilterList, r.displayPCStartFilterList},
-                                       Box{T::kIdCbRunAsAdmin, r.runAsAdmin},
-                                       Box{T::kIdRbCreateNewFile, r.recordType == 0},
-                                       Box{T::kIdRbAddToExistFile, r.recordType == 1},
-                                       Box{T::kIdCbShowSettingsWhenRecord, r.showSettingsWhenRecord},
-                                       Box{T::kIdCbShowSettingsWhenRecordSmart, r.showSettingsWhenRecordSmart},
-                                       Box{T::kIdCbShowSettingsWhenReplay, r.showSettingsWhenReplay},
-                                       Box{T::kIdRbReplayFirstChildDoc, !r.replayAllChildDoc},
-                                       Box{T::kIdRbReplayAllChildDoc, r.replayAllChildDoc}}) {
+                         for (const Box& b : boxes) {
                              EXPECT_EQ(IsChecked(dialog.Control(b.id)), b.expected) << "control " << b.id;
                          }
                          EXPECT_EQ(TrackPos(dialog, T::kIdTbRecRecentDoc), r.recRecentDoc);
@@ -165,48 +166,81 @@ TEST_F(SettingsDialog, ShowsTheOptionsItIsGiven) {
 TEST_F(SettingsDialog, CaptionsAndTabs) {
     T dialog(settings, Hooks());
     Run(dialog, {[&] {
-        struct Caption {
-            int id;
-            const wchar_t* text;
-        };
-        for (Caption c : {Caption{T::kIdAddressLabel, L"Address"},
-                          Caption{T::kIdCbRunWhenWS, L"Run Quilmar at Startup"},
-                          Caption{T::kIdAlwaysontop1, L"Always on Top"},
-                          Caption{T::kIdCbRunSelectedRecord, L"Run selected records when start"},
-                          Caption{T::kIdCbRecrodRecentDocument, L"Record Recent Documents"},
-                          Caption{T::kIdCbWebpage, L"Record web pages"},
-                          Caption{T::kIdCbFilterPCStart, L"Filter Windows Start"},
-                          Caption{T::kIdCbDisplayPCStartFilterList, L"Display Windows Start Filter"},
-                          Caption{T::kIdCbRunAsAdmin, L"Run QuilMar as Admin"},
-                          Caption{T::kIdRgRecordType, L"Record Type"},
-                          Caption{T::kIdRbCreateNewFile, L"Create a new file"},
-                          Caption{T::kIdRbAddToExistFile, L"Add to exist file"},
-                          Caption{T::kIdCbShowSettingsWhenRecord, L"Ask for action when Record"},
-                          Caption{T::kIdCbShowSettingsWhenRecordSmart, L"Ask for action when Smart Record"},
-                          Caption{T::kIdCbShowSettingsWhenReplay, L"Ask for action when Replay All"},
-                          Caption{T::kIdRbReplayFirstChildDoc, L"Replay First Children Document"},
-                          Caption{T::kIdRbReplayAllChildDoc, L"Replay All Children Documents"},
-                          Caption{T::kIdPathHint, L"not exists directory."},
-                          Caption{T::kIdElevationHint,
-                                  L"Hint: Please run QuilMar as Admin before update \"Run Quilmar at Startup\""},
-                          Caption{T::kIdCbElevate, L"Run QuilMar as admin"}}) {
-            EXPECT_EQ(Text(dialog, c.id), c.text) << "control " << c.id;
-        }
-        HWND tabs = dialog.Control(T::kIdTabs);
-        EXPECT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
-        const wchar_t* expected[] = {L"  Record  ", L"   Smart Record   ", L"   Replay All   "};
-        for (int i = 0; i < 3; ++i) {
-            wchar_t buf[64] = {};
-            TCITEMW item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = buf;
-            item.cchTextMax = 64;
-            ::SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-            EXPECT_EQ(std::wstring(buf), expected[i]);
-        }
-        PressKey(dialog.Control(T::kIdEdtRecordPath), VK_ESCAPE);
-        return true;
-    }});
+            struct Caption {
+                int id;
+                const wchar_t* text;
+            };
+            for (Caption c : {Caption{T::kIdAddressLabel, L"Address"},
+                              Caption{T::kIdCbRunWhenWS, L"Run Quilmar at Startup"},
+                              Caption{T::kIdAlwaysontop1, L"Always on Top"},
+                              Caption{T::kIdCbRunSelectedRecord, L"Run selected records when start"},
+                              Caption{T::kIdCbRecrodRecentDocument, L"Record Recent Documents"},
+                              Caption{T::kIdCbWebpage, L"Record web pages"},
+                              Caption{T::kIdCbFilterPCStart, L"Filter Windows Start"},
+                              Caption{T::kIdCbDisplayPCStartFilterList, L"Display Windows Start Filter"},
+                              Caption{T::kIdCbRunAsAdmin, L"Run QuilMar as Admin"},
+                              Caption{T::kIdRgRecordType, L"Record Type"},
+                              Caption{T::kIdRbCreateNewFile, L"Create a new file"},
+                              Caption{T::kIdRbAddToExistFile, L"Add to exist file"},
+                              Caption{T::kIdCbShowSettingsWhenRecord, L"Ask for action when Record"},
+                              Caption{T::kIdCbShowSettingsWhenRecordSmart, L"Ask for action when Smart Record"},
+                              Caption{T::kIdCbShowSettingsWhenReplay, L"Ask for action when Replay All"},
+                              Caption{T::kIdRbReplayFirstChildDoc, L"Replay First Children Document"},
+                              Caption{T::kIdRbReplayAllChildDoc, L"Replay All Children Documents"},
+                              Caption{T::kIdPathHint, L"not exists directory."},
+                              Caption{T::kIdElevationHint,
+                                      L"Hint: Please run QuilMar as Admin before update \"Run Quilmar at Startup\""},
+                              Caption{T::kIdCbElevate, L"Run QuilMar as admin"}}) {
+                EXPECT_EQ(Text(dialog, c.id), c.text) << "control " << c.id;
+            }
+            HWND tabs = dialog.Control(T::kIdTabs);
+            EXPECT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+            const wchar_t* expected[] = {L"  Record  ", L"   Smart Record   ", L"   Replay All   "};
+            for (int i = 0; i < 3; ++i) {
+                wchar_t buf[64] = {};
+                TCITEMW item{};
+                item.mask = TCIF_TEXT;
+                item.pszText = buf;
+                item.cchTextMax = 64;
+                ::SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+                EXPECT_EQ(std::wstring(buf), expected[i]);
+            }
+            PressKey(dialog.Control(T::kIdEdtRecordPath), VK_ESCAPE);
+            return true;
+        }});
+}
+
+// No two controls overlap and every caption fits, on every tab, with the
+// longest age caption, with the age panel hidden and with the elevation hint.
+TEST_F(SettingsDialog, LayoutIsTidy) {
+    settings.record.recRecentDoc = 58;
+    T dialog(settings, Hooks());
+    std::vector<std::string> problems;
+    auto look = [&](const char* state) {
+        for (const std::string& p : test::LayoutProblems(dialog.Handle())) problems.push_back(state + (": " + p));
+    };
+    Run(dialog, {[&] {
+                     look("record tab");
+                     ChooseTab(dialog, T::kTabSmartRecord);
+                     return true;
+                 },
+                 [&] {
+                     look("smart record tab");
+                     ChooseTab(dialog, T::kTabReplayAll);
+                     return true;
+                 },
+                 [&] {
+                     look("replay tab");
+                     Click(dialog, T::kIdCbRunWhenWS);
+                     Click(dialog, T::kIdCbRecrodRecentDocument);
+                     return true;
+                 },
+                 [&] {
+                     look("hint shown, age hidden");
+                     PressKey(::GetFocus(), VK_ESCAPE);
+                     return true;
+                 }});
+    EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
 }
 
 // Each tab shows its own controls only.
@@ -417,8 +451,7 @@ TEST_F(SettingsDialog, RecentDocumentsBoxMovesTheFilterBoxes) {
         EXPECT_EQ(Visible(dialog.Control(T::kIdRecentDocLabel)), ageShown);
         HWND anchor = dialog.Control(ageShown ? T::kIdTbRecRecentDoc : T::kIdCbRecrodRecentDocument);
         seen.push_back({ageShown, RectIn(dlg, dialog.Control(T::kIdCbFilterPCStart)).left,
-                        RectIn(dlg, dialog.Control(T::kIdCbDisplayPCStartFilterList)).left,
-                        RectIn(dlg, anchor).right});
+                        RectIn(dlg, dialog.Control(T::kIdCbDisplayPCStartFilterList)).left, RectIn(dlg, anchor).right});
     };
     Run(dialog, {[&] {
                      look();
@@ -484,11 +517,11 @@ TEST_F(SettingsDialog, MissingFolderIsRedWhenShown) {
     COLORREF background = 0;
     bool hintShown = false;
     Run(dialog, {[&] {
-        background = PathFieldBackground(dialog);
-        hintShown = Visible(dialog.Control(T::kIdPathHint));
-        PressKey(::GetFocus(), VK_ESCAPE);
-        return true;
-    }});
+            background = PathFieldBackground(dialog);
+            hintShown = Visible(dialog.Control(T::kIdPathHint));
+            PressKey(::GetFocus(), VK_ESCAPE);
+            return true;
+        }});
     EXPECT_EQ(background, kRed);
     EXPECT_TRUE(hintShown);
     EXPECT_EQ(listed, 0);
@@ -504,8 +537,8 @@ TEST_F(SettingsDialog, LeavingThePathField) {
     const std::wstring otherFolder = NormaliseFolderPath(other.Path());
     struct Case {
         std::wstring typed;
-        std::wstring field;   // afterwards
-        std::wstring recPath; // afterwards, after the cancel
+        std::wstring field;    // afterwards
+        std::wstring recPath;  // afterwards, after the cancel
         int listed;
         bool red;
     };
@@ -553,10 +586,10 @@ TEST_F(SettingsDialog, ConfirmTakesOverTypedFolder) {
     test::TempDir other;
     T dialog(settings, Hooks());
     EXPECT_TRUE(Run(dialog, {[&] {
-        TypePath(dialog, Doubled(other.Path()));
-        PressKey(dialog.Control(T::kIdEdtRecordPath), VK_RETURN);
-        return true;
-    }}));
+                        TypePath(dialog, Doubled(other.Path()));
+                        PressKey(dialog.Control(T::kIdEdtRecordPath), VK_RETURN);
+                        return true;
+                    }}));
     EXPECT_EQ(settings.record.recPath, NormaliseFolderPath(other.Path()));
     EXPECT_EQ(listed, 1);
 }
