@@ -52,6 +52,8 @@ TQuilmarWindow::TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> 
 }
 
 TQuilmarWindow::~TQuilmarWindow() {
+    // The window goes while the trees and the model it shows still exist.
+    if (Handle()) ::DestroyWindow(Handle());
     for (auto& t : trees_) {
         t.Tree().onAdded = nullptr;
         t.Tree().onRemoving = nullptr;
@@ -529,7 +531,15 @@ void TQuilmarWindow::ShowProgress(bool show) {
     Layout();
 }
 
-void TQuilmarWindow::SetHint(const std::wstring& text) { ::SetWindowTextW(pnlHint_, text.c_str()); }
+void TQuilmarWindow::SetHint(const std::wstring& text) {
+    // A save shows every item's path in turn: repainting the line for each of
+    // thousands of items would cost more than the save, so it follows at most
+    // every 30 ms (an empty text always goes through).
+    ULONGLONG now = ::GetTickCount64();
+    if (!text.empty() && now - hintShownAt_ < 30) return;
+    hintShownAt_ = now;
+    ::SetWindowTextW(pnlHint_, text.c_str());
+}
 
 void TQuilmarWindow::SetGauge(int position, int maximum) {
     ::SendMessageW(gauge_, PBM_SETRANGE32, 0, std::max(1, maximum));

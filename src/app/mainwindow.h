@@ -180,6 +180,7 @@ private:
     int activeTab_ = 0;
     int dpi_ = 96;
     bool startMaximised_ = false;
+    ULONGLONG hintShownAt_ = 0;
 };
 
 }  // namespace qm

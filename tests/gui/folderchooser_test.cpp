@@ -16,18 +16,9 @@ using test::TDialogScript;
 // A private folder at the top of drive C:. Wine's folder browser does not
 // find the first folder it is asked to select inside the user's profile
 // (it stops at the profile folder), so the temporary folder is not used here.
-class TFolderOnDrive {
+class TFolderOnDrive : public test::TempDir {
 public:
-    TFolderOnDrive() : path_(L"C:\\qmchooser-" + std::to_wstring(::GetCurrentProcessId())) { CreateFolderTree(path_); }
-    ~TFolderOnDrive() { test::RemoveTree(path_); }
-    TFolderOnDrive(const TFolderOnDrive&) = delete;
-    TFolderOnDrive& operator=(const TFolderOnDrive&) = delete;
-
-    const std::wstring& Path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return JoinPath(path_, name); }
-
-private:
-    std::wstring path_;
+    TFolderOnDrive() : test::TempDir(L"C:\\") {}
 };
 
 std::wstring WithoutTrailingBackslash(std::wstring s) {

@@ -658,7 +658,9 @@ TEST_F(SettingsDialog, TickingRunAsAdminRelaunchesAndCloses) {
 // the folder chosen there is normalised into the field and becomes the record
 // folder.
 TEST_F(SettingsDialog, BrowsePutsTheChoiceIntoTheField) {
-    test::TempDir other;
+    // On drive C: itself: Wine's folder browser does not always select a folder
+    // inside the user's profile the first time it is asked to.
+    test::TempDir other(L"C:\\");
     T dialog(settings, Hooks());
     HWND browser = nullptr;
     bool titleShown = false;

@@ -21,9 +21,11 @@ inline void RemoveTree(const std::wstring& folder) {
 
 class TempDir {
 public:
-    TempDir() {
+    // A folder under the temporary folder, or under parent when one is given.
+    explicit TempDir(const std::wstring& parent = {}) {
         wchar_t base[MAX_PATH];
         ::GetTempPathW(MAX_PATH, base);
+        if (!parent.empty()) lstrcpynW(base, JoinPath(parent, L"").c_str(), MAX_PATH);
         static LONG counter = 0;
         path_ = std::wstring(base) + L"qmtest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                 std::to_wstring(::InterlockedIncrement(&counter)) + L"-" + std::to_wstring(::GetTickCount());
