@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/product.h"
+
 namespace qm {
 namespace {
 

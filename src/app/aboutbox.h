@@ -17,7 +17,6 @@ public:
     static constexpr int kIdVersion = 101;
     static constexpr int kIdNotice = 102;
     static constexpr int kIdLink = 103;
-    static constexpr wchar_t kHomePage[] = L"https://www.quilmar.com";
 
     // Opens a web address for the box's owner window.
     using TOpener = std::function<void(HWND owner, const std::wstring& address)>;

@@ -41,7 +41,6 @@ struct TTextSizeEntry {
 constexpr TTextSizeEntry kTextSizes[] = {
     {CmTextLargest, 15}, {CmTextLarger, 12}, {CmTextMedium, 10}, {CmTextSmaller, 9}, {CmTextSmallest, 8}};
 
-constexpr wchar_t kHomePage[] = L"https://www.quilmar.com";
 
 }  // namespace
 
@@ -738,7 +737,7 @@ void TQuilmarWindow::ShowHelp() {
     if (IsExistingFile(help))
         ::ShellExecuteW(Handle(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     else
-        OpenWeb(std::wstring(kHomePage) + L"/documentation", SW_SHOWMAXIMIZED);
+        OpenWeb(kOnlineGuide, SW_SHOWMAXIMIZED);
 }
 
 void TQuilmarWindow::OpenWeb(const std::wstring& address, int show) {
@@ -814,7 +813,7 @@ void TQuilmarWindow::RunCommand(unsigned id) {
             return;
         case CmHelp: ShowHelp(); return;
         case CmHomePage: OpenWeb(kHomePage, SW_SHOWNORMAL); return;
-        case CmOnlineGuide: OpenWeb(std::wstring(kHomePage) + L"/documentation", SW_SHOWMAXIMIZED); return;
+        case CmOnlineGuide: OpenWeb(kOnlineGuide, SW_SHOWMAXIMIZED); return;
         case CmOpenApplicationPath:
             ::ShellExecuteW(Handle(), L"explore", ModuleFolder().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
             return;

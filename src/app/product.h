@@ -11,6 +11,8 @@ inline constexpr wchar_t kMainWindowClass[] = L"TQuilmarWindow";
 inline constexpr wchar_t kElevationLauncher[] = L"quilmaradmin.exe";
 inline constexpr wchar_t kHandoffFileName[] = L"sendparam.txt";
 inline constexpr wchar_t kContextMenuFileName[] = L"ctmenu.txt";
+inline constexpr wchar_t kHomePage[] = L"https://www.quilmar.com";
+inline constexpr wchar_t kOnlineGuide[] = L"https://www.quilmar.com/documentation";
 
 // "QuilMar 3.0": the product name and the version as "%s %1.1f".
 std::wstring MainCaption();

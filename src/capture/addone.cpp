@@ -24,10 +24,6 @@ bool TreeHasPath(const TTreeNode& node, const TItemTable& items, const std::wstr
 }
 }  // namespace
 
-bool SameLocation(const std::wstring& a, const std::wstring& b) {
-    return EqualsNoCase(ComparableLocation(a), ComparableLocation(b));
-}
-
 bool TAddOne::IsRecordedPath(const std::wstring& location) {
     std::wstring wanted = ComparableLocation(location);
     int count = std::min(model_.all.TopCount(), kWalkLimit);

@@ -10,10 +10,6 @@
 
 namespace qm {
 
-// Paths and addresses compare trimmed, without regard to case, with "%20" read
-// as a blank and without a trailing "\".
-bool SameLocation(const std::wstring& a, const std::wstring& b);
-
 class TAddOne : public IEntryTarget {
 public:
     explicit TAddOne(TRecordModel& model) : model_(model) {}

@@ -27,11 +27,6 @@ std::wstring TIniFile::ReadString(const wchar_t* section, const wchar_t* key, co
     }
 }
 
-bool TIniFile::HasKey(const wchar_t* section, const wchar_t* key) const {
-    // Two different defaults come back unchanged only when the key is missing.
-    return ReadString(section, key, L"\x1\x2") != L"\x1\x2" || ReadString(section, key, L"\x3") != L"\x3";
-}
-
 int TIniFile::ReadInteger(const wchar_t* section, const wchar_t* key, int def) const {
     int value = 0;
     return TryParseInt(ReadString(section, key, L""), value) ? value : def;

@@ -27,7 +27,6 @@ public:
     std::wstring ReadString(const wchar_t* section, const wchar_t* key, const std::wstring& def) const;
     int ReadInteger(const wchar_t* section, const wchar_t* key, int def) const;
     bool ReadBool(const wchar_t* section, const wchar_t* key, bool def) const;
-    bool HasKey(const wchar_t* section, const wchar_t* key) const;
 
     // Each write reaches the file at once. A file that the first write creates is
     // hidden. Throws TSettingsWriteError when the system refuses.
