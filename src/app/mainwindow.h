@@ -91,6 +91,13 @@ public:
     // Mirrors the model into the four trees after a bulk change.
     void ShowTrees();
 
+    // The progress panel: shown or hidden, the hint line, the gauge, and a pump
+    // of pending messages for long work.
+    void ShowProgress(bool show) override;
+    void SetHint(const std::wstring& text) override;
+    void SetGauge(int position, int maximum) override;
+    void Pump() override;
+
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -130,10 +137,6 @@ private:
     void SetStatusTexts(const std::wstring& panel0, const std::wstring& panel1) override;
     void ShowSearchEntry() override;
     void TreesChanged() override;
-    void ShowProgress(bool show) override;
-    void SetHint(const std::wstring& text) override;
-    void SetGauge(int position, int maximum) override;
-    void Pump() override;
     void ClearStopRequest() override { stopRequest_ = false; }
     bool Confirm(const std::wstring& text) override;
     bool RunSettingsDialog() override;
