@@ -7,6 +7,7 @@
 #include "base/files.h"
 #include "base/strings.h"
 #include "base/system.h"
+#include "capture/runtimelibs.h"
 
 namespace qm {
 
@@ -35,16 +36,14 @@ bool IsValidDrivePath(const std::wstring& path) {
 TRedirectionGuard::TRedirectionGuard() {
     if (!IsWow64()) return;
     using Fn = BOOL(WINAPI*)(PVOID*);
-    static auto disable = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "Wow64DisableWow64FsRedirection")));
+    static auto disable = GetProc<Fn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
     active_ = disable && disable(&token_);
 }
 
 TRedirectionGuard::~TRedirectionGuard() {
     if (!active_) return;
     using Fn = BOOL(WINAPI*)(PVOID);
-    static auto revert = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "Wow64RevertWow64FsRedirection")));
+    static auto revert = GetProc<Fn>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
     if (revert) revert(token_);
 }
 
