@@ -2,18 +2,55 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "base/unique_any.h"
+
 namespace qm {
 
-bool IsAdmin() {
+namespace {
+
+// The token of the calling thread when it impersonates, else the process token.
+HANDLE OpenQueryToken() {
+    HANDLE token = nullptr;
+    if (::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) return token;
+    if (::GetLastError() != ERROR_NO_TOKEN) return nullptr;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return token;
+    return nullptr;
+}
+
+bool TokenHoldsAdministrators() {
+    unique_handle token(OpenQueryToken());
+    if (!token) return false;
+    // The group list is read at its real size: a fixed buffer would report an
+    // administrator with many groups as none.
+    std::vector<BYTE> buffer(1024);
+    DWORD needed = 0;
+    BOOL read =
+        ::GetTokenInformation(token.get(), TokenGroups, buffer.data(), static_cast<DWORD>(buffer.size()), &needed);
+    if (!read && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
+        buffer.resize(needed);
+        read =
+            ::GetTokenInformation(token.get(), TokenGroups, buffer.data(), static_cast<DWORD>(buffer.size()), &needed);
+    }
+    if (!read) return false;
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID admins = nullptr;
     if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
                                     &admins))
         return false;
-    BOOL member = FALSE;
-    if (!::CheckTokenMembership(nullptr, admins, &member)) member = FALSE;
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    bool found = false;
+    for (DWORD i = 0; i < groups->GroupCount && !found; ++i) found = ::EqualSid(groups->Groups[i].Sid, admins) != FALSE;
     ::FreeSid(admins);
-    return member != FALSE;
+    return found;
+}
+
+}  // namespace
+
+bool IsAdmin() {
+    static const bool admin = TokenHoldsAdministrators();
+    return admin;
 }
 
 bool IsWow64() {

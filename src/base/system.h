@@ -3,8 +3,9 @@
 
 namespace qm {
 
-// The process token belongs to the Administrators group (S-1-5-32-544) and it
-// is enabled (an elevated process on systems with UAC).
+// The thread's token (the process token when the thread has none) lists the
+// built-in Administrators group (S-1-5-32-544) among its groups. Asked once;
+// any failure answers false.
 bool IsAdmin();
 
 // The process is a 32-bit process on 64-bit Windows (asked once).

@@ -1,0 +1,95 @@
+#include "replay/replaydriver.h"
+
+#include "base/strings.h"
+
+namespace qm {
+
+TReplayCounts CountReplayItems(const TDocTree& all) {
+    TReplayCounts counts;
+    for (const auto& node : all.TopNodes()) {
+        if (counts.topLevel >= kWalkLimit) break;
+        ++counts.topLevel;
+        counts.total += 1 + node->ChildCount();
+    }
+    return counts;
+}
+
+std::vector<TReplayDriver::TEntry> TReplayDriver::Snapshot(const TDocTree& all, const TItemTable& items) {
+    auto entryOf = [&items](const TTreeNode& node) {
+        TEntry e;
+        e.title = node.Text();
+        if (items.IsValid(node.Index())) e.path = items.At(node.Index()).path;
+        return e;
+    };
+    std::vector<TEntry> entries;
+    entries.reserve(all.TopNodes().size());
+    for (const auto& top : all.TopNodes()) {
+        TEntry e = entryOf(*top);
+        for (const auto& child : top->Children()) e.children.push_back(entryOf(*child));
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+void TReplayDriver::ReplayRecord(const TDocTree& all, const TItemTable& items, bool allDocs,
+                                 const TReplayCounts& counts) {
+    visits_ = 0;
+    ReplayWalk(all, items, allDocs, counts);
+    if (visits_ >= kReplayVisitLimit) host_.ShowReplayMessage(kReplayTooManyText);
+}
+
+bool TReplayDriver::Visit() { return ++visits_ < kReplayVisitLimit; }
+
+void TReplayDriver::ReplayWalk(const TDocTree& all, const TItemTable& items, bool allDocs,
+                               const TReplayCounts& counts) {
+    host_.ClearStopRequest();
+    host_.ShowReplayHint(kReplayWaitingText);
+    // However the walk ends, the hint says so and the finish timer runs.
+    struct TFinish {
+        IReplayHost& host;
+        ~TFinish() {
+            try {
+                host.ShowReplayHint(kReplayFinishText);
+                host.StartFinishTimer();
+            } catch (...) {
+            }
+        }
+    } finish{host_};
+
+    if (!host_.HasRecords()) return;
+    host_.EnsureRecordSelected();
+    host_.ShowReplayProgress(allDocs ? counts.total : counts.topLevel);
+    position_ = 0;
+    std::vector<TEntry> entries = Snapshot(all, items);
+    visits_ = 0;
+    for (const TEntry& node : entries) {
+        if (!Visit()) return;
+        if (!node.children.empty()) {
+            host_.PumpMessages();
+            for (size_t i = 0; i < node.children.size(); ++i) {
+                if (!Visit()) return;
+                host_.Wait(kReplayPauseMs);
+                host_.PumpMessages();
+                if (!allDocs && i > 0) break;
+                OpenEntry(node.children[i]);
+                if (allDocs) host_.SetReplayGauge(++position_);
+            }
+        } else {
+            host_.Wait(kReplayPauseMs);
+            host_.PumpMessages();
+            OpenEntry(node);
+        }
+        host_.SetReplayGauge(++position_);
+    }
+}
+
+void TReplayDriver::OpenEntry(const TEntry& entry) {
+    std::wstring path = entry.path, title = entry.title;
+    host_.ShowReplayHint(path);
+    // The program never starts itself.
+    if (ToLower(Trim(PathFileName(path))) == L"quilmar.exe") return;
+    if (opener_.RecogniseAndLaunch(title, path) == 1) return;
+    opener_.OpenItemPath(path, false);
+}
+
+}  // namespace qm

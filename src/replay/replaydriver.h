@@ -1,0 +1,83 @@
+// The replay driver: opens, one after the other and in tree order, every item of
+// the record shown in the All tree, with a short pause between items and a limit
+// of visits; each item is opened by the item launcher. The window it runs in is
+// reached through IReplayHost, so the walk runs the same in tests.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "records/model.h"
+#include "replay/launcher.h"
+
+namespace qm {
+
+// The visit that brings the counter to this ends a replay.
+constexpr int kReplayVisitLimit = 1000;
+constexpr int kReplayPauseMs = 10;
+
+inline constexpr wchar_t kReplayWaitingText[] = L"Please Waiting for a while...";
+inline constexpr wchar_t kReplayFinishText[] = L"Finish.";
+inline constexpr wchar_t kReplayTooManyText[] = L"Launch toom many items will be slow down,Please manually launch.";
+
+// The counts "&Replay All" takes before anything is opened.
+struct TReplayCounts {
+    int topLevel = 0;  // top-level nodes (at most 5000)
+    int total = 0;     // top-level nodes and their direct children
+};
+TReplayCounts CountReplayItems(const TDocTree& all);
+
+// What the walk needs of the main window.
+class IReplayHost {
+public:
+    virtual ~IReplayHost() = default;
+    virtual bool HasRecords() = 0;
+    // Selects the first record when none is selected (the trees stay as they are).
+    virtual void EnsureRecordSelected() = 0;
+    virtual void ClearStopRequest() = 0;
+    // Shows the progress panel with the bar at 0 of maximum.
+    virtual void ShowReplayProgress(int maximum) = 0;
+    virtual void SetReplayGauge(int position) = 0;
+    virtual void ShowReplayHint(const std::wstring& text) = 0;
+    virtual void Wait(int milliseconds) = 0;
+    virtual void PumpMessages() = 0;
+    // A plain message box with an OK button.
+    virtual void ShowReplayMessage(const std::wstring& text) = 0;
+    // Arms the finish timer that hides the progress panel later.
+    virtual void StartFinishTimer() = 0;
+};
+
+class TReplayDriver {
+public:
+    TReplayDriver(IItemOpener& opener, IReplayHost& host) : opener_(opener), host_(host) {}
+
+    // Replays the record in the All tree: all documents of a group or only the
+    // first; warns when the visit limit ended the walk. An error while opening
+    // ends the walk (after "Finish." and the finish timer) and is passed on.
+    void ReplayRecord(const TDocTree& all, const TItemTable& items, bool allDocs, const TReplayCounts& counts);
+
+    // Visits of the last replay.
+    int Visits() const { return visits_; }
+
+private:
+    // The walk takes the order, texts and paths at its start: commands that run
+    // while it pumps messages (loading another record, deleting items) change
+    // the model, not the walk.
+    struct TEntry {
+        std::wstring title;
+        std::wstring path;
+        std::vector<TEntry> children;
+    };
+    static std::vector<TEntry> Snapshot(const TDocTree& all, const TItemTable& items);
+
+    void ReplayWalk(const TDocTree& all, const TItemTable& items, bool allDocs, const TReplayCounts& counts);
+    // Raises the visit counter; false when it has reached the limit.
+    bool Visit();
+    void OpenEntry(const TEntry& entry);
+
+    IItemOpener& opener_;
+    IReplayHost& host_;
+    int visits_ = 0;
+    int position_ = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,36 @@
+#include "replay/runasadmin.h"
+
+#include "base/system.h"
+
+namespace qm {
+
+TRunAsAdmin::TRunAsAdmin(TShellExecuteExFn shellExecuteEx, TAdminTestFn adminTest)
+    : shellExecuteEx_(std::move(shellExecuteEx)), adminTest_(std::move(adminTest)) {
+    if (!shellExecuteEx_) shellExecuteEx_ = [](SHELLEXECUTEINFOW* info) { return ::ShellExecuteExW(info); };
+    if (!adminTest_) adminTest_ = [] { return qm::IsAdmin(); };
+}
+
+bool TRunAsAdmin::IsAdmin() {
+    if (tested_) return admin_;
+    tested_ = true;
+    try {
+        admin_ = adminTest_();
+    } catch (...) {
+        admin_ = false;
+    }
+    return admin_;
+}
+
+bool TRunAsAdmin::RunAs(HWND owner, const std::wstring& file, const std::wstring& parameters) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_FLAG_DDEWAIT;  // 0x500
+    info.hwnd = owner;
+    info.lpVerb = L"runas";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return shellExecuteEx_(&info) != FALSE;
+}
+
+}  // namespace qm
