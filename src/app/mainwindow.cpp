@@ -45,9 +45,10 @@ constexpr TTextSizeEntry kTextSizes[] = {
 }  // namespace
 
 TQuilmarWindow::TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> args, TStartFlags flags)
-    : store_(store), args_(std::move(args)), flags_(flags), addOne_(model_) {
+    : store_(store), args_(std::move(args)), flags_(flags) {
     records_ = std::make_unique<TRecordStore>(model_, settings_, &store_, recordList_,
                                               static_cast<IStoreHost&>(*this), ModulePath(), UserDataFolder());
+    CreateRecorder();
 }
 
 TQuilmarWindow::~TQuilmarWindow() {
@@ -82,7 +83,7 @@ bool TQuilmarWindow::Create() {
     documentsFolder_ = SpecialFolder(CSIDL_PERSONAL);
     documentsFolderLower_ = ToLower(Trim(documentsFolder_));
     ownerDrawTabs_ = !IsWow64();
-    isAdmin_ = IsAdmin();
+    isAdmin_ = RunAsAdmin().IsAdmin();
     windowsVersion_ = CurrentWindowsVersionName();
     // 12-14: bounds, record panel width and the view toggles come from the settings.
     int sw = ::GetSystemMetrics(SM_CXSCREEN);
@@ -104,6 +105,7 @@ bool TQuilmarWindow::Create() {
     SetMenuBar(menuBar_);
     SetStatusBarShown(statusBarShown_);
     SetRecordListShown(recordListShown_);
+    ::DragAcceptFiles(hwnd, TRUE);
     ::SetTimer(hwnd, kTimerFirstRun, 10, nullptr);
     return true;
 }
@@ -238,12 +240,14 @@ TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
             case CmHistory: return !win7;
             case CmSystemProperties: return !win7;
             case CmSearch: return searchEntry_;
+            case CmSendToRemovable: return !removableDiskLabel_.empty();
             case CmRunAsAdministrator:
             case CmOpenAsAdmin:
             case CmRunAsAdmin: return !flags_.startedElevated || table == TMenuTable::Main;
             default: return true;
         }
     };
+    state.caption = [this](unsigned id) { return id == CmSendToRemovable ? removableDiskLabel_ : std::wstring(); };
     state.checked = [this](unsigned id) {
         for (auto t : kTextSizes)
             if (t.command == id) return settings_.window.textSize == t.size;
@@ -481,30 +485,7 @@ void TQuilmarWindow::RestoreSmartRecord() {
 void TQuilmarWindow::ShowLastRecordedPath() {
     SelectTab(0);
     UpdateTabs();
-    std::wstring target = ToLower(Trim(addOne_.LastRecordedPath()));
-    if (target.empty()) return;
-    TDocTreeView& view = trees_[0];
-    view.DeselectAll();
-    TTreeNode* last = nullptr;
-    auto matches = [&](const std::wstring& path) {
-        std::wstring p = ToLower(Trim(path));
-        return p == target || p == target + L"\\" || p + L"\\" == target;
-    };
-    for (const auto& top : model_.all.TopNodes()) {
-        if (model_.items.IsValid(top->Index()) && matches(model_.items.At(top->Index()).path)) last = top.get();
-        for (const auto& child : top->Children()) {
-            if (model_.items.IsValid(child->Index()) && matches(model_.items.At(child->Index()).path)) {
-                last = child.get();
-                top->SetExpanded(true);
-                if (top->viewItem)
-                    TreeView_Expand(view.Handle(), static_cast<HTREEITEM>(top->viewItem), TVE_EXPAND);
-            }
-        }
-    }
-    if (last) {
-        view.SelectOnly(last);
-        view.EnsureVisible(last);
-    }
+    SelectItemByPath(recorder_->LastRecordedPath());
 }
 
 // IStoreHost
@@ -623,7 +604,7 @@ void TQuilmarWindow::FirstRun() {
     if (haveRecords) {
         recordList_.SelectOnly(store_.LoadRecordIndex());
         records_->SelectRecord();
-        ProcessOwnCommandLine(args_, ContextMenuFilePath(), addOne_, *this);
+        ProcessOwnCommandLine(args_, ContextMenuFilePath(), *recorder_, *this);
     }
     Layout();
     PumpPendingMessages();
@@ -631,10 +612,15 @@ void TQuilmarWindow::FirstRun() {
     if (windowsVersion_ == L"windows 7") CreateSendToShortcut();
     if (flags_.installRequested && hooks_.checkUpdate) hooks_.checkUpdate();
     if (haveRecords) {
-        if (settings_.record.runSelectedRecs && flags_.startedAtWindowsStart && hooks_.replayAll) hooks_.replayAll();
+        if (settings_.record.runSelectedRecs && flags_.startedAtWindowsStart) Replay1Click();
     } else {
-        if (hooks_.firstRecording) hooks_.firstRecording();
-        ProcessOwnCommandLine(args_, ContextMenuFilePath(), addOne_, *this);
+        // The first record: a start with entries records at once; otherwise as
+        // the record command does.
+        if (!args_.empty() && args_[0] != L"/install" && args_[0] != L"/run")
+            RecordOperation(true);
+        else
+            BtnRecClick();
+        ProcessOwnCommandLine(args_, ContextMenuFilePath(), *recorder_, *this);
     }
     Reopen();
     startupInProgress_ = false;
@@ -644,7 +630,7 @@ void TQuilmarWindow::OnHandoff() {
     if (inHandoff_) return;
     inHandoff_ = true;
     try {
-        HandleHandoffFile(HandoffFilePath(), addOne_, *this);
+        HandleHandoffFile(HandoffFilePath(), *recorder_, *this);
     } catch (...) {
         inHandoff_ = false;
         throw;
@@ -695,7 +681,7 @@ bool TQuilmarWindow::OnTreeKey(int tab, UINT key) {
     }
     switch (key) {
         case VK_RETURN:
-        case VK_SPACE: RunCommand(CmOpen); return true;
+        case VK_SPACE: QuickOpenItem(); return true;
         case VK_ESCAPE:
             // Every node of the All tree is deselected, whichever tree has the key.
             trees_[0].DeselectAll();
@@ -745,6 +731,7 @@ void TQuilmarWindow::OpenWeb(const std::wstring& address, int show) {
 }
 
 void TQuilmarWindow::RunCommand(unsigned id) {
+    if (RunItemCommand(id)) return;
     for (auto t : kTextSizes) {
         if (t.command == id) {
             SetTextSize(t.size);
@@ -801,12 +788,7 @@ void TQuilmarWindow::RunCommand(unsigned id) {
         case CmRecRefresh: records_->ListRecords(); return;
         case CmRecDelete: records_->DeleteSelectedRecords(); return;
         case CmRecRename: records_->RenameSelectedRecord(); return;
-        case CmRecord:
-            if (hooks_.record) hooks_.record();
-            return;
-        case CmReplayAll:
-            if (hooks_.replayAll) hooks_.replayAll();
-            return;
+        case CmRecord: BtnRecClick(); return;
         case CmFullExpand:
         case CmFullCollapse:
             for (int t : {0, 2, 3, 1}) trees_[t].ExpandAll(id == CmFullExpand);
@@ -842,8 +824,12 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             Layout();
             return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wp));
+            return 0;
         case WM_TIMER:
             if (wp == kTimerFirstRun) FirstRun();
+            if (wp == kTimerFinish) TimerFinishTimer();
             return 0;
         case WM_COMMAND: {
             int id = LOWORD(wp), code = HIWORD(wp);
@@ -960,7 +946,7 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             OnHandoff();
             return 1;
         case WM_DEVICECHANGE:
-            if (wp == DBT_DEVICEARRIVAL && hooks_.removableDiskArrived) hooks_.removableDiskArrived();
+            if (wp == DBT_DEVICEARRIVAL) RemovableDisks(true);
             return TRUE;
         case WM_EXITSIZEMOVE:
             StoreWindowState();

@@ -17,11 +17,18 @@
 #include "app/quilmarsettings.h"
 #include "app/recordlistbox.h"
 #include "app/renamedialog.h"
+#include "app/replayprompt.h"
 #include "app/runvalue.h"
-#include "capture/addone.h"
+#include "app/recordtype.h"
+#include "capture/recorder.h"
+#include "capture/sources.h"
+#include "replay/icons.h"
 #include "records/model.h"
 #include "records/recordstore.h"
 #include "records/settings.h"
+#include "replay/launcher.h"
+#include "replay/replaydriver.h"
+#include "replay/runasadmin.h"
 #include "ui/window.h"
 
 namespace qm {
@@ -30,14 +37,18 @@ namespace qm {
 struct TFeatureHooks {
     std::function<void()> record;                  // "Scan and Add", "Record"
     std::function<void()> firstRecording;           // the first run with an empty record list
-    std::function<void()> replayAll;               // "&Replay All"
     std::function<void(bool on)> smartRecord;      // the Smart Record check box
     std::function<void()> checkUpdate;             // "Check For &Update" and "/install"
     std::function<void()> removableDiskArrived;    // WM_DEVICECHANGE arrival
     std::function<bool(unsigned command)> command;  // any other menu command
 };
 
-class TQuilmarWindow : public TWindowBase, private IEntryHost, private IStoreHost {
+class TQuilmarWindow : public TWindowBase,
+                       private IEntryHost,
+                       private IStoreHost,
+                       private IReplayHost,
+                       private IRecordHost,
+                       private IItemImages {
 public:
     TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> args, TStartFlags flags);
     ~TQuilmarWindow() override;
@@ -87,7 +98,40 @@ public:
     bool RunSettingsCommand();
     // Restarts the program elevated through the elevation launcher and closes.
     void RestartElevated();
+
+    // Item commands and replay (mainwindow_items.cpp).
+    // "&Replay All": counts, asks when "Ask for action when Replay All" is on, replays.
+    void Replay1Click();
+    // "&Open" (Ctrl+O) and a double click: every selected node of the active tree.
+    void OpenSelectedItems();
+    // Enter or Space in a tree: the selected node.
+    void QuickOpenItem();
+    TItemLauncher& Launcher();
+    TRunAsAdmin& RunAsAdmin();
+    // The tree of the active tab (none outside the four tabs).
+    TDocTree* ActiveDocTree();
+    TfrmReplayWhenWinStart* ReplayPrompt() { return replayPrompt_.get(); }
+    bool Replaying() const { return replaying_; }
+    int LastReplayVisits() const { return lastReplayVisits_; }
+    // The finish timer's tick: hides the progress panel, drops top-most unless "Always on Top".
+    void TimerFinishTimer();
+    static constexpr UINT_PTR kTimerFinish = 0x5E7;
+    static constexpr UINT kFinishTimerMs = 3000;
     TFrmMySettings* SettingsDialog() { return settingsDialog_.get(); }
+
+    // Recording: the record command ("Scan and Add"), the record operation and
+    // the desktop sources it reads (tests hand in fakes).
+    void BtnRecClick();
+    void RecordOperation(bool newRecord);
+    TRecorder& Recorder() { return *recorder_; }
+    TFrmRecordType* RecordTypeDialog() { return recordTypeDialog_.get(); }
+    void SetCaptureSources(IRunningApplications* apps, IOpenLocations* locations, const std::wstring& recentFolder);
+    // Selects the item with this path in the All tree (a child's group is expanded).
+    void SelectItemByPath(const std::wstring& path) override;
+    // Files dropped on the window: each is added or, when recorded, selected.
+    void AddDroppedFiles(const std::vector<std::wstring>& files);
+    // Refreshes the removable-disk menu item; with add, records every removable drive.
+    void RemovableDisks(bool add);
     // Mirrors the model into the four trees after a bulk change.
     void ShowTrees();
 
@@ -142,12 +186,36 @@ private:
     bool RunSettingsDialog() override;
     std::optional<std::wstring> AskNewName(const std::wstring& current) override;
 
+    // IRecordHost
+    void SetCaption(const std::wstring& text) override;
+    void SetTreeRebuilding(bool on) override;
+    void ShowFilterList(bool show) override;
+    void SelectAllTab() override;
+    void SaveRecord(TSaveRule rule) override;
+
+    // IItemImages
+    void ResetToBaseImages() override;
+    void LoadInstalledPrograms() override;
+    std::wstring InstalledName(const std::wstring& path) override;
+    int IconOf(const std::wstring& path, const std::wstring& title) override;
+
+    void CreateRecorder();
+    void OnDropFiles(HDROP drop);
+
     TSettingsStore& store_;
     std::vector<std::wstring> args_;
     TStartFlags flags_;
     TSettings settings_;
     TRecordModel model_;
-    TAddOne addOne_;
+    TInstalledPrograms installed_;
+    std::unique_ptr<TRecorder> recorder_;
+    std::unique_ptr<IStartupFilter> startupFilter_;
+    std::unique_ptr<IRunningApplications> appScan_;
+    std::unique_ptr<IOpenLocations> locationScan_;
+    std::unique_ptr<TFrmRecordType> recordTypeDialog_;
+    bool nameChosen_ = false;
+    std::wstring removableDiskLabel_, removableDiskRoot_;  // the Send To menu's removable disk
+    bool newRecordFlag_ = false;
     TRecordListBox recordList_;
     std::unique_ptr<TRecordStore> records_;
     TFrmReName renameDialog_;
@@ -175,6 +243,24 @@ private:
     bool startupInProgress_ = true;
     bool stopRequest_ = false;
     bool inHandoff_ = false;
+
+    // Item commands and replay (mainwindow_items.cpp).
+    bool RunItemCommand(unsigned id);  // true when the command was one of them
+    // IReplayHost
+    bool HasRecords() override;
+    void EnsureRecordSelected() override;
+    void ShowReplayProgress(int maximum) override;
+    void SetReplayGauge(int position) override;
+    void ShowReplayHint(const std::wstring& text) override;
+    void Wait(int milliseconds) override;
+    void ShowReplayMessage(const std::wstring& text) override;
+    void StartFinishTimer() override;
+    std::unique_ptr<TRunAsAdmin> runAsAdmin_;
+    std::unique_ptr<TItemLauncher> launcher_;
+    std::unique_ptr<TfrmReplayWhenWinStart> replayPrompt_;
+    bool replaying_ = false;
+    int lastReplayVisits_ = 0;
+    int replayGaugeMaximum_ = 0;
     bool menuBar_ = false, statusBarShown_ = false, recordListShown_ = true;
     bool progressShown_ = false, searchShown_ = false, searchEntry_ = false;
     bool filterShown_ = false;

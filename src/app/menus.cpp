@@ -214,6 +214,10 @@ size_t Fill(HMENU menu, const TMenuEntry* items, size_t count, size_t at, const 
             continue;
         }
         std::wstring text = e.caption;
+        if (state.caption) {
+            std::wstring own = state.caption(e.id);
+            if (!own.empty()) text = own;
+        }
         if (e.shortcut) text += std::wstring(L"\t") + e.shortcut;
         UINT flags = MF_STRING;
         if (e.kind == K::Check && state.checked && state.checked(e.id)) flags |= MF_CHECKED;

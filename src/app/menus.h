@@ -29,6 +29,7 @@ enum class TMenuTable { Main, App, More, RecList, DocTree, Shutdown };
 struct TMenuState {
     std::function<bool(unsigned)> visible;  // empty: everything shown
     std::function<bool(unsigned)> checked;  // empty: nothing checked
+    std::function<std::wstring(unsigned)> caption;  // a caption set at run time, or empty for the table's
 };
 
 // Builds a menu (a menu bar for Main, a popup menu otherwise).

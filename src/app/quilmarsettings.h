@@ -85,7 +85,6 @@ protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    using unique_hbrush = unique_any<detail::null_traits<HBRUSH, detail::delete_object>>;
     using unique_hhook = unique_any<detail::null_traits<HHOOK, ::UnhookWindowsHookEx>>;
 
     static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -73,6 +73,7 @@ using unique_hicon = unique_any<detail::null_traits<HICON, ::DestroyIcon>>;
 using unique_hmenu = unique_any<detail::null_traits<HMENU, ::DestroyMenu>>;
 using unique_hfont = unique_any<detail::null_traits<HFONT, detail::delete_object>>;
 using unique_hbitmap = unique_any<detail::null_traits<HBITMAP, detail::delete_object>>;
+using unique_hbrush = unique_any<detail::null_traits<HBRUSH, detail::delete_object>>;
 using unique_mapview = unique_any<detail::null_traits<void*, detail::unmap_view>>;
 using unique_himagelist = unique_any<detail::null_traits<HIMAGELIST, detail::destroy_imagelist>>;
 using unique_hlocal = unique_any<detail::null_traits<HLOCAL, detail::local_free>>;

@@ -21,6 +21,12 @@ bool RecentAgeAccepted(bool recordRecent, int limitDays, double ageDays) {
 
 std::wstring TRecentDocuments::UserRecentFolder() { return SpecialFolder(CSIDL_RECENT); }
 
+std::optional<DWORD> TRecentDocuments::ScannedAttributes(const std::wstring& path) const {
+    auto it = attributes_.find(path);
+    if (it == attributes_.end()) return std::nullopt;
+    return it->second;
+}
+
 void TRecentDocuments::Add(const std::wstring& path) {
     auto less = [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; };
     // Paths mostly arrive in order: the end is the common place.
@@ -46,6 +52,7 @@ void TRecentDocuments::Scan(const std::wstring& recentFolder, const TRecordOptio
     std::wstring folder = recentFolder;
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
     if (!smart) list_.clear();
+    attributes_.clear();
     if (folder.size() < 2) return;
     FILETIME nowFt{};
     ::GetSystemTimeAsFileTime(&nowFt);
@@ -65,12 +72,13 @@ void TRecentDocuments::Scan(const std::wstring& recentFolder, const TRecordOptio
         double age = (now - static_cast<double>(Ticks(fd.ftLastWriteTime))) / kTicksPerDay;
         if (!RecentAgeAccepted(options.recordRecentDocument, options.recRecentDoc, age)) continue;
         std::wstring target = ExpandFirstEnvironmentVariable(resolver.Resolve(folder + fd.cFileName));
-        bool exists = false;
+        DWORD attributes = INVALID_FILE_ATTRIBUTES;
         if (IsValidDrivePath(target)) {
             TRedirectionGuard guard;
-            exists = PathExists(target);  // an existing folder or file
+            attributes = ::GetFileAttributesW(LongPathForm(target).c_str());
         }
-        if (exists) {
+        if (attributes != INVALID_FILE_ATTRIBUTES) {  // an existing folder or file
+            attributes_[target] = attributes;
             Add(target);
             if (pump) pump();
         }

@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "records/model.h"
@@ -30,9 +32,13 @@ public:
     void Clear() { list_.clear(); }
     // Adds a path at its sorted place unless it is there already (ignoring case).
     void Add(const std::wstring& path);
+    // The file attributes the last scan read for a path it added (the record
+    // operation reads them instead of asking the file system again).
+    std::optional<DWORD> ScannedAttributes(const std::wstring& path) const;
 
 private:
     std::vector<std::wstring> list_;
+    std::unordered_map<std::wstring, DWORD> attributes_;
 };
 
 }  // namespace qm

@@ -6,6 +6,7 @@ namespace qm {
 
 int TItemTable::Append() {
     items_.emplace_back();
+    ++revision_;
     return Count() - 1;
 }
 
@@ -49,6 +50,7 @@ TTreeNode* TDocTree::Add(TTreeNode* parent, const std::wstring& text, int itemIn
     TTreeNode* raw = node.get();
     TTreeNode* previous = pos == kids.begin() ? nullptr : std::prev(pos)->get();
     kids.insert(pos, std::move(node));
+    ++revision_;
     if (onAdded) onAdded(raw, previous);
     return raw;
 }
@@ -64,11 +66,13 @@ void TDocTree::Remove(TTreeNode* node) {
     auto& kids = node->parent_->children_;
     auto it = std::find_if(kids.begin(), kids.end(), [node](const auto& p) { return p.get() == node; });
     if (it != kids.end()) kids.erase(it);
+    ++revision_;
 }
 
 void TDocTree::Clear() {
     focused_ = nullptr;
     root_.children_.clear();
+    ++revision_;
     if (onCleared) onCleared();
 }
 

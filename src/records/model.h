@@ -49,7 +49,12 @@ public:
     TMyDoc Item(int index) const { return At(index); }
     // The item's path; reported to the path observer (the progress hint line).
     const std::wstring& PathAt(int index) const;
-    void Clear() { items_.clear(); }
+    void Clear() {
+        items_.clear();
+        ++revision_;
+    }
+    // Changes with every append and clear (lookups built on the table check it).
+    unsigned Revision() const { return revision_; }
     int Count() const { return static_cast<int>(items_.size()); }
     bool IsValid(int index) const { return index >= 0 && index < Count(); }
 
@@ -57,6 +62,7 @@ public:
 
 private:
     std::vector<TMyDoc> items_;
+    unsigned revision_ = 0;
 };
 
 struct TNodeData {
@@ -156,8 +162,12 @@ public:
     std::function<void(TTreeNode*)> onRemoving;
     std::function<void()> onCleared;
 
+    // Changes with every add, remove and clear (lookups built on the tree check it).
+    unsigned Revision() const { return revision_; }
+
 private:
     TTreeNode root_;
+    unsigned revision_ = 0;
     TTreeNode* focused_ = nullptr;
     unsigned selectCounter_ = 0;
 };

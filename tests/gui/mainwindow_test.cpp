@@ -3,12 +3,18 @@
 #include "app/mainwindow.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include "app/commands.h"
 #include "app/menus.h"
 #include "base/files.h"
 #include "base/listfile.h"
+#include "base/pathtext.h"
+#include "base/strings.h"
 #include "records/treefile.h"
+#include "support/fakecapture.h"
 #include "support/tempdir.h"
 #include "ui/window.h"
 
@@ -22,10 +28,16 @@ protected:
     std::unique_ptr<TQuilmarWindow> window;
     std::wstring records = dir / L"records\\";
     HKEY runKey = nullptr;
+    test::FakeApps apps;
+    test::FakeLocations locations;
+    test::TempDir recent;
 
     void SetUp() override {
         store = std::make_unique<TSettingsStore>(TSettingsStore::Open(dir / L"user", dir / L"common"));
         store->User().WriteString(keys::kSectionDefault, keys::EdtRECPath, records);
+        // The first recording of an empty record folder runs without asking,
+        // on a fake desktop.
+        store->User().WriteBool(keys::kSectionDefault, keys::CbShowSettingsWhenRecord, false);
         CreateFolderTree(records);
         ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                           &runKey, nullptr);
@@ -45,6 +57,7 @@ protected:
         window = std::make_unique<TQuilmarWindow>(*store, std::move(args), ParseStartFlags({}));
         window->SetRunValue(TRunValue(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run"));
         ASSERT_TRUE(window->Create());
+        window->SetCaptureSources(&apps, &locations, recent.Path());
         window->ShowFirst(SW_SHOWNORMAL);
         window->FirstRun();
         PumpPendingMessages();
@@ -327,6 +340,129 @@ TEST_F(MainWindowTest, HoverShowsTitleAndLocationInTheStatusBar) {
     ::SendMessageW(tv, WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     EXPECT_EQ(window->StatusText(0), L"   Title : notepad");
     EXPECT_EQ(window->StatusText(1), L" Location : C:\\windows\\notepad.exe");
+}
+
+
+// ---- Recording through the window -----------------------------------------------
+
+std::vector<std::wstring> RecordNames(const std::wstring& folder) {
+    std::vector<std::wstring> out;
+    WIN32_FIND_DATAW fd;
+    unique_hfind f(::FindFirstFileW(JoinPath(folder, L"*.quilmar").c_str(), &fd));
+    if (f) {
+        do out.push_back(RecordName(fd.cFileName));
+        while (::FindNextFileW(f.get(), &fd));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool TreeHasPath(const TRecordModel& model, const std::wstring& path) {
+    bool found = false;
+    model.all.ForEachNode([&](TTreeNode* n) { found |= EqualsNoCase(model.items.At(n->Index()).path, path); });
+    return found;
+}
+
+void ClickRecordButton(HWND window) {
+    HWND button = ::FindWindowExW(window, nullptr, L"Button", L"&Record");
+    ASSERT_NE(button, nullptr);
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+TEST_F(MainWindowTest, FirstStartRecordsAndScanAndAddRecordsTheDesktop) {
+    Open();
+    EXPECT_EQ(RecordNames(records).size(), 1u);  // the first record of an empty folder
+    std::wstring editor = dir / L"editor \u00E9.exe";
+    ASSERT_TRUE(WriteFileReplacing(editor, "MZ"));
+    apps.apps = {{editor, L"Editor"}};
+    ClickRecordButton(window->Handle());
+    PumpPendingMessages();
+    ASSERT_EQ(RecordNames(records).size(), 2u);
+    TRecordModel saved;
+    ReadTreeFile(JoinPath(records, RecordNames(records).back() + L".quilmar"), saved);
+    EXPECT_TRUE(TreeHasPath(saved, editor));
+    // The window shows the new record with the recorded program selected.
+    ASSERT_EQ(window->Model().all.TopCount(), 1);
+    EXPECT_EQ(window->Model().all.Top(0)->Text(), L"Editor");
+    EXPECT_TRUE(window->Model().all.Top(0)->Selected());
+    EXPECT_EQ(window->Recorder().LastRecordedPath(), editor);
+}
+
+// Answers the record-type dialog from inside its modal loop.
+struct RecordTypeDriver {
+    static inline std::wstring name;  // empty: cancel
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND dlg = ::FindWindowW(L"#32770", L"Running Record Action");
+        if (!dlg) return;
+        ::KillTimer(nullptr, id);
+        if (name.empty()) {
+            ::PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        ::SetWindowTextW(::GetDlgItem(dlg, TFrmRecordType::kIdEdtRename), name.c_str());
+        ::SendMessageW(::GetDlgItem(dlg, TFrmRecordType::kIdCbWebpage), BM_CLICK, 0, 0);
+        ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    }
+};
+
+TEST_F(MainWindowTest, RecordTypeDialogNamesTheRecordOrCancelsIt) {
+    Open();
+    window->Settings().record.showSettingsWhenRecord = true;
+    size_t before = RecordNames(records).size();
+    apps.apps = {{dir / L"tool.exe", L"Tool"}};
+    WriteFileReplacing(dir / L"tool.exe", "MZ");
+
+    RecordTypeDriver::name.clear();
+    ::SetTimer(nullptr, 0, 100, &RecordTypeDriver::Tick);
+    ClickRecordButton(window->Handle());
+    EXPECT_EQ(RecordNames(records).size(), before);  // cancelled: nothing recorded
+
+    bool webpage = window->Settings().record.webpage;
+    RecordTypeDriver::name = L"Chosen \u4E2D";
+    ::SetTimer(nullptr, 0, 100, &RecordTypeDriver::Tick);
+    ClickRecordButton(window->Handle());
+    std::vector<std::wstring> names = RecordNames(records);
+    EXPECT_NE(std::find(names.begin(), names.end(), L"Chosen \u4E2D"), names.end());
+    // The dialog's values are the settings now, and stored.
+    EXPECT_EQ(window->Settings().record.webpage, !webpage);
+    EXPECT_EQ(store->User().ReadBool(keys::kSectionDefault, keys::CbWebpage, webpage), !webpage);
+    for (const wchar_t* key : {keys::CbRecrodRecentDocument, keys::tbRecRecentDoc, keys::CbFilterPCStart,
+                               keys::cbDisplayPCStartFilterList, keys::CbShowSettingsWhenRecord, keys::RgRecordType})
+        EXPECT_NE(store->User().ReadString(keys::kSectionDefault, key, L"missing"), L"missing") << key;
+}
+
+// A drop as Explorer makes it: a DROPFILES block with wide names.
+HGLOBAL MakeDrop(const std::vector<std::wstring>& files) {
+    std::wstring list;
+    for (const auto& f : files) list += f + L'\0';
+    list += L'\0';
+    HGLOBAL mem = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(mem));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    ::GlobalUnlock(mem);
+    return mem;
+}
+
+TEST_F(MainWindowTest, DroppedFilesAreAddedOnceAndSaved) {
+    WriteRecord(L"Dec 01,2026_001", Item("notepad", "C:\\windows\\notepad.exe", 2));
+    Open();
+    std::wstring file = dir / L"dropped \u00FC.bin";
+    ASSERT_TRUE(WriteFileReplacing(file, "x"));
+    ::SendMessageW(window->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({file})), 0);
+    EXPECT_TRUE(TreeHasPath(window->Model(), file));
+    TRecordModel saved;
+    ReadTreeFile(JoinPath(records, L"Dec 01,2026_001.quilmar"), saved);
+    EXPECT_TRUE(TreeHasPath(saved, file));
+    int nodes = window->Model().all.NodeCount();
+    // Dropped again: only selected.
+    window->TreeView(0).DeselectAll();
+    ::SendMessageW(window->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({file})), 0);
+    EXPECT_EQ(window->Model().all.NodeCount(), nodes);
+    auto selected = window->Model().all.SelectedNodes();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_TRUE(EqualsNoCase(window->Model().items.At(selected[0]->Index()).path, file));
 }
 
 }  // namespace

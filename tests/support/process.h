@@ -13,10 +13,10 @@ namespace qm::test {
 
 class Process {
 public:
-    // Starts a program beside the test program with the given argument text.
+    // Starts a program beside the test program (or at a full path) with the given argument text.
     static Process Start(const std::wstring& exe, const std::wstring& args) {
         Process p;
-        std::wstring path = JoinPath(ModuleFolder(), exe);
+        std::wstring path = exe.size() > 2 && exe[1] == L':' ? exe : JoinPath(ModuleFolder(), exe);
         std::wstring cmd = L"\"" + path + L"\"" + (args.empty() ? L"" : L" " + args);
         STARTUPINFOW si{};
         si.cb = sizeof(si);

@@ -1,0 +1,842 @@
+#include "capture/recorder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "base/files.h"
+#include "base/pathtext.h"
+#include "base/strings.h"
+#include "capture/links.h"
+#include "capture/pathutil.h"
+#include "capture/specialwindow.h"
+
+namespace qm {
+
+namespace {
+
+constexpr wchar_t kPhotoViewer[] = L"Windows Photo Viewer";
+constexpr wchar_t kWindowsExplorer[] = L"Windows Explorer";
+
+std::wstring Lt(const std::wstring& s) { return ToLower(Trim(s)); }
+
+std::wstring NoBlanksEncoded(const std::wstring& s) { return ReplaceAll(s, L"%20", L" "); }
+
+bool IsExplorerPath(const std::wstring& path) { return Lt(FileNameOf(Trim(path))) == L"explorer.exe"; }
+
+bool ContainsWebScheme(const std::wstring& lower) {
+    return lower.find(L"http:") != std::wstring::npos || lower.find(L"https:") != std::wstring::npos;
+}
+
+// Drops a leading "file:///" (any case).
+std::wstring WithoutFileScheme(const std::wstring& s) { return StartsWithNoCase(s, L"file:///") ? s.substr(8) : s; }
+
+// The scheme prefix ("http://" or "https://") an address begins with, or empty.
+std::wstring WebScheme(const std::wstring& lower) {
+    if (lower.rfind(L"http://", 0) == 0) return L"http://";
+    if (lower.rfind(L"https://", 0) == 0) return L"https://";
+    return L"";
+}
+
+// Position of a node in the tree's display order, as a path of sibling indexes.
+std::vector<int> TreePosition(const TTreeNode* node) {
+    std::vector<int> pos;
+    for (const TTreeNode* n = node; n && n->Parent(); n = n->Parent()) {
+        const auto& kids = n->Parent()->Children();
+        for (size_t i = 0; i < kids.size(); ++i)
+            if (kids[i].get() == n) {
+                pos.push_back(static_cast<int>(i));
+                break;
+            }
+    }
+    std::reverse(pos.begin(), pos.end());
+    return pos;
+}
+
+TTreeNode* FirstInTreeOrder(const std::vector<TTreeNode*>& nodes) {
+    if (nodes.empty()) return nullptr;
+    if (nodes.size() == 1) return nodes.front();
+    return *std::min_element(nodes.begin(), nodes.end(), [](const TTreeNode* a, const TTreeNode* b) {
+        return TreePosition(a) < TreePosition(b);
+    });
+}
+
+// A set of lower-cased texts that answers "equal, allowing one trailing \ on either side".
+class TPathSet {
+public:
+    void Add(const std::wstring& s) { ++counts_[s]; }
+    void Remove(const std::wstring& s) {
+        auto it = counts_.find(s);
+        if (it != counts_.end() && --it->second == 0) counts_.erase(it);
+    }
+    bool Has(const std::wstring& s) const { return counts_.count(s) != 0; }
+    bool HasLoosely(const std::wstring& n) const {
+        if (Has(n) || Has(n + L"\\")) return true;
+        return !n.empty() && n.back() == L'\\' && Has(n.substr(0, n.size() - 1));
+    }
+
+private:
+    std::unordered_map<std::wstring, int> counts_;
+};
+
+}  // namespace
+
+int ImageRule(const std::wstring& text) {
+    try {
+        if (FolderExists(text)) return kImageFolder;
+        std::wstring lower = Lt(text);
+        std::wstring ext = ExtensionOf(lower);
+        auto is = [&](std::initializer_list<const wchar_t*> list) {
+            return std::any_of(list.begin(), list.end(), [&](const wchar_t* e) { return ext == e; });
+        };
+        if (lower.find(L"http://") != std::wstring::npos) return 2;
+        if (lower.find(L"winrar.exe") != std::wstring::npos || is({L".rar", L".zip", L".tar"})) return 9;
+        if (is({L".html", L".htm", L".jsp", L".aspx", L".asp", L".php"})) return 2;
+        if (is({L".bmp", L".jpg", L".png", L".jpeg", L".gif", L".ico", L".wmf", L".emf"})) return 3;
+        return 12;
+    } catch (...) {
+        return 0;
+    }
+}
+
+// Lookups over the open record that the tests and the node builder ask many
+// times per run: what each node contributes to each test, kept up to date as
+// the recorder adds nodes and rebuilt when anything else changed the model.
+class TRecorder::TIndex {
+public:
+    explicit TIndex(TRecorder& r) : r_(r) { Build(); }
+
+    bool Current() const {
+        const TRecordModel& m = r_.model_;
+        return itemsRev_ == m.items.Revision() && allRev_ == m.all.Revision() && docRev_ == m.doc.Revision() &&
+               pathRev_ == m.path.Revision() && !Bounded();
+    }
+    // Past 5000 top-level nodes only the first 5000 count: rebuilt for each question.
+    bool Bounded() const { return r_.model_.all.TopCount() > kWalkLimit; }
+    void Synced() {
+        const TRecordModel& m = r_.model_;
+        itemsRev_ = m.items.Revision();
+        allRev_ = m.all.Revision();
+        docRev_ = m.doc.Revision();
+        pathRev_ = m.path.Revision();
+    }
+
+    void ItemAdded(int item) {
+        const TMyDoc& d = r_.model_.items.At(item);
+        itemPaths_.Add(Lt(d.path));
+        groupKeys_.Add(Lt(d.groupKey));
+    }
+    void ItemPathChanging(int item, const std::wstring& newPath) {
+        itemPaths_.Remove(Lt(r_.model_.items.At(item).path));
+        itemPaths_.Add(Lt(newPath));
+    }
+
+    void NodeAdded(const TDocTree& tree, TTreeNode* node) {
+        texts_[&tree][Lt(node->Text())].push_back(node);
+        if (&tree != &r_.model_.all) return;
+        Refresh(node);
+        if (node->Parent() && node->Parent()->Parent()) Refresh(node->Parent());
+    }
+    // Recomputes what a node of the All tree contributes (its item or children changed).
+    void Refresh(TTreeNode* node) {
+        auto& c = contrib_[node];
+        Drop(node, c);
+        c = Compute(node);
+        Put(node, c);
+    }
+
+    // Item-table lookups.
+    bool HasItemPath(const std::wstring& lower) const { return itemPaths_.Has(lower); }
+    bool HasGroupKey(const std::wstring& lower) const { return groupKeys_.HasLoosely(lower); }
+
+    bool RecordedLocation(const std::wstring& n) const { return locations_.HasLoosely(n); }
+    bool ApplicationRecorded(const std::wstring& n, const std::wstring& title) const {
+        return apps_.Has(n) || explorers_.Has(n + L'\n' + title);
+    }
+    bool RecentDocInTree(const std::wstring& n) const { return recent_.HasLoosely(n); }
+    bool RecordedPath(const std::wstring& p) const { return recorded_.Has(p); }
+
+    TTreeNode* FirstNodeWithText(const TDocTree& tree, const std::wstring& text) {
+        auto t = texts_.find(&tree);
+        if (t == texts_.end()) return nullptr;
+        auto it = t->second.find(Lt(text));
+        return it == t->second.end() ? nullptr : FirstInTreeOrder(it->second);
+    }
+    // Top-level nodes of the All tree whose item path is path (lower-cased, trimmed).
+    std::vector<TTreeNode*> TopNodesWithPath(const std::wstring& lower) const {
+        auto it = topByPath_.find(lower);
+        return it == topByPath_.end() ? std::vector<TTreeNode*>{} : it->second;
+    }
+
+private:
+    struct TContrib {
+        bool any = false;
+        std::wstring location, app, explorer, recorded, recent, top;
+    };
+
+    void Build() {
+        TRecordModel& m = r_.model_;
+        for (int i = 0; i < m.items.Count(); ++i) ItemAdded(i);
+        int tops = std::min(m.all.TopCount(), kWalkLimit);
+        for (int i = 0; i < tops; ++i) {
+            // Depth first, as the tree shows them.
+            std::vector<TTreeNode*> stack{m.all.Top(i)};
+            while (!stack.empty()) {
+                TTreeNode* n = stack.back();
+                stack.pop_back();
+                Refresh(n);
+                texts_[&m.all][Lt(n->Text())].push_back(n);
+                for (auto it = n->Children().rbegin(); it != n->Children().rend(); ++it) stack.push_back(it->get());
+            }
+        }
+        for (const TDocTree* tree : {&m.doc, &m.path})
+            tree->ForEachNode([&](TTreeNode* n) { texts_[tree][Lt(n->Text())].push_back(n); });
+        Synced();
+    }
+
+    TContrib Compute(TTreeNode* node) {
+        TContrib c;
+        const TItemTable& items = r_.model_.items;
+        if (!items.IsValid(node->Index())) return c;
+        c.any = true;
+        const std::wstring& path = items.At(node->Index()).path;
+        std::wstring lower = Lt(path);
+        int level = node->Level();
+        bool group = node->ChildCount() > 0 && FolderExists(path);
+        std::wstring groupKey = group ? GroupKeyOf(path, r_.documentsFolder_) : std::wstring();
+        if (level <= 1) c.location = lower;
+        if (level == 0) {
+            c.top = lower;
+            if (IsExplorerPath(path))
+                c.explorer = lower + L'\n' + Lt(node->Text());
+            else
+                c.app = lower;
+        }
+        if (level <= 1) c.recorded = level == 0 && group ? Lt(groupKey) : lower;
+        c.recent = group ? Lt(NormaliseFolderPath(groupKey)) : Lt(r_.Resolve(lower));
+        return c;
+    }
+
+    void Put(TTreeNode* node, const TContrib& c) {
+        if (!c.any) return;
+        int level = node->Level();
+        if (level <= 1) locations_.Add(c.location), recorded_.Add(c.recorded);
+        if (level == 0) {
+            if (!c.explorer.empty()) explorers_.Add(c.explorer);
+            if (!c.app.empty()) apps_.Add(c.app);
+            topByPath_[c.top].push_back(node);
+        }
+        recent_.Add(c.recent);
+    }
+
+    void Drop(TTreeNode* node, const TContrib& c) {
+        if (!c.any) return;
+        int level = node->Level();
+        if (level <= 1) locations_.Remove(c.location), recorded_.Remove(c.recorded);
+        if (level == 0) {
+            if (!c.explorer.empty()) explorers_.Remove(c.explorer);
+            if (!c.app.empty()) apps_.Remove(c.app);
+            auto& v = topByPath_[c.top];
+            v.erase(std::remove(v.begin(), v.end(), node), v.end());
+        }
+        recent_.Remove(c.recent);
+    }
+
+    TRecorder& r_;
+    unsigned itemsRev_ = 0, allRev_ = 0, docRev_ = 0, pathRev_ = 0;
+    TPathSet itemPaths_, groupKeys_;
+    TPathSet locations_, apps_, explorers_, recorded_, recent_;
+    std::unordered_map<std::wstring, std::vector<TTreeNode*>> topByPath_;
+    std::unordered_map<const TTreeNode*, TContrib> contrib_;
+    std::unordered_map<const TDocTree*, std::unordered_map<std::wstring, std::vector<TTreeNode*>>> texts_;
+};
+
+// One outermost call (a run, a batch or a single add) keeps its lookups and
+// caches; they go when it ends, because the record can change in between.
+struct TRecorder::TScope {
+    explicit TScope(TRecorder& r) : r_(r) { ++r_.scopeDepth_; }
+    ~TScope() {
+        if (--r_.scopeDepth_ == 0) r_.EndScope();
+    }
+    TRecorder& r_;
+};
+
+void TRecorder::EndScope() {
+    index_.reset();
+    resolved_.clear();
+    programs_.clear();
+}
+
+TRecorder::TBatch::TBatch(TRecorder& recorder) : recorder_(recorder) { ++recorder_.scopeDepth_; }
+TRecorder::TBatch::~TBatch() {
+    if (--recorder_.scopeDepth_ == 0) recorder_.EndScope();
+}
+
+TRecorder::TRecorder(TRecordModel& model, const TRecordOptions& options, IItemImages& images,
+                     std::wstring documentsFolder)
+    : model_(model), options_(options), images_(images), documentsFolder_(std::move(documentsFolder)) {
+    classify = [](std::wstring& title, std::wstring& path) { return RecogniseSpecialWindow(title, path, false); };
+}
+
+TRecorder::~TRecorder() = default;
+
+void TRecorder::SetSources(IRunningApplications* apps, IOpenLocations* locations, std::wstring recentFolder,
+                           std::wstring linksFolder) {
+    appSource_ = apps;
+    locationSource_ = locations;
+    recentFolder_ = std::move(recentFolder);
+    linksFolder_ = std::move(linksFolder);
+}
+
+TRecorder::TIndex& TRecorder::Index() {
+    if (!index_ || !index_->Current()) {
+        index_.reset();
+        index_ = std::make_unique<TIndex>(*this);
+    }
+    return *index_;
+}
+
+std::wstring TRecorder::Resolve(const std::wstring& path) {
+    if (scopeDepth_ == 0) return ResolveLink(path);
+    auto it = resolved_.find(path);
+    if (it != resolved_.end()) return it->second;
+    return resolved_.emplace(path, ResolveLink(path)).first->second;
+}
+
+std::wstring TRecorder::ProgramOf(const std::wstring& path) {
+    if (scopeDepth_ == 0) return AssociationLookup(path);
+    // A document's program depends on its extension alone; a program is its own.
+    std::wstring ext = ToLower(ExtensionOf(path));
+    bool own = ext == L".exe" || ext == L".bat" || ext == L".msi" || ext.empty();
+    const std::wstring& key = own ? path : ext;
+    auto it = programs_.find(key);
+    if (it != programs_.end()) return it->second;
+    return programs_.emplace(key, AssociationLookup(path)).first->second;
+}
+
+void TRecorder::Pump() {
+    if (host_) host_->Pump();
+}
+
+void TRecorder::Advance() {
+    ++gauge_;
+    if (host_) host_->SetGauge(gauge_, gaugeMax_);
+}
+
+void TRecorder::Phase(const wchar_t* text) {
+    if (host_) host_->SetCaption(text);
+    Advance();
+    Pump();
+}
+
+// ---- The four tests --------------------------------------------------------
+
+bool TRecorder::IsRecordedLocation(const std::wstring& path) {
+    if (Trim(path).empty()) return true;
+    TScope scope(*this);
+    return Index().RecordedLocation(Lt(NormaliseLocation(path)));
+}
+
+bool TRecorder::IsApplicationRecorded(const std::wstring& path, const std::wstring& title) {
+    if (Trim(path).empty()) return true;
+    TScope scope(*this);
+    std::wstring n = IsPhotoViewer(path) ? std::wstring(kPhotoViewer) : NormaliseLocation(path);
+    return Index().ApplicationRecorded(Lt(n), Lt(title));
+}
+
+bool TRecorder::CheckIfRecentDocInTreeNode(const std::wstring& path) {
+    if (Trim(path).empty()) return true;
+    TScope scope(*this);
+    return Index().RecentDocInTree(Lt(Resolve(path)));
+}
+
+bool TRecorder::IsRecordedPath(const std::wstring& path, const std::wstring&) {
+    TScope scope(*this);
+    return Index().RecordedPath(Lt(path));
+}
+
+void TRecorder::MarkAsCurrent(const std::wstring& path) {
+    TScope scope(*this);
+    Advance();
+    Pump();
+    std::wstring p = Resolve(NoBlanksEncoded(path));
+    if (IsPhotoViewer(p) && !IsApplicationRecorded(kPhotoViewer, kPhotoViewer))
+        lastRecordedPath_ = kPhotoViewer;
+    else
+        lastRecordedPath_ = p;
+}
+
+bool TRecorder::AddOne(const std::wstring& path, const std::wstring& title) {
+    TScope scope(*this);
+    if (IsRecordedPath(path, title)) {
+        MarkAsCurrent(path);
+        return false;
+    }
+    AddLocation(path, title);
+    return true;
+}
+
+// ---- Adding ----------------------------------------------------------------
+
+void TRecorder::NoteRecent(const std::wstring& path) { recent_.Add(Trim(path)); }
+
+void TRecorder::AddLocation(const std::wstring& rawPath, const std::wstring& rawTitle) {
+    TScope scope(*this);
+    Advance();
+    Pump();
+    std::wstring path = Trim(Resolve(NoBlanksEncoded(rawPath)));
+    std::wstring title = rawTitle;
+    std::wstring program = Lt(ProgramOf(path));
+    std::wstring lowerPath = Lt(path);
+
+    if (IsPhotoViewer(path)) {
+        if (!IsApplicationRecorded(kPhotoViewer, kPhotoViewer)) {
+            lastRecordedPath_ = kPhotoViewer;
+            AddNewFileNameToDocTree(kPhotoViewer, kPhotoViewer);
+        }
+        return;
+    }
+    if (ContainsWebScheme(lowerPath)) {
+        if (Trim(title).empty()) title = path;
+        lastRecordedPath_ = path;
+        AddNewFileNameToDocTree(path, title);
+        return;
+    }
+    if (FolderExists(path)) {
+        path = NormaliseFolderPath(path);
+        if (Trim(title).empty()) title = DisplayName(path);
+        lastRecordedPath_ = path;
+        AddNewFileNameToDocTree(path, title);
+        return;
+    }
+    if (!program.empty() && program != lowerPath) {
+        AddDocumentOfProgram(path, lowerPath, program);
+        return;
+    }
+    std::wstring installed = images_.InstalledName(path);
+    if (!installed.empty()) title = installed;
+    if (Trim(title).empty()) title = ExtensionOf(lowerPath) == L".lnk" ? DisplayName(path) : FileNameOf(path);
+    lastRecordedPath_ = path;
+    AddNewFileNameToDocTree(path, title);
+}
+
+// A document whose program is another file: under the program when that is
+// recorded, else the program is recorded and the document attached to it.
+void TRecorder::AddDocumentOfProgram(const std::wstring& path, const std::wstring&, const std::wstring& lowerProgram) {
+    std::wstring program = lowerProgram;
+    std::wstring programTitle = Lt(FileNameOf(program)) == L"explorer.exe" ? std::wstring(kWindowsExplorer) : program;
+    auto programForm = [&] { return IsPhotoViewer(program) ? std::wstring(kPhotoViewer) : NormaliseLocation(program); };
+    if (IsApplicationRecorded(program, programTitle)) {
+        program = programForm();
+        AttachUnderRecordedProgram(path, program);
+        lastRecordedPath_ = path;
+        NoteRecent(path);
+        return;
+    }
+    Pump();
+    program = programForm();
+    if (program == kPhotoViewer || FileExists(program)) {
+        std::wstring title;
+        if (programTitle == kWindowsExplorer)
+            title = kWindowsExplorer;
+        else if (title = images_.InstalledName(program); title.empty())
+            title = FileNameOf(program);
+        lastRecordedPath_ = path;
+        NoteRecent(path);
+        AddNewFileNameToDocTree(program, title);
+        return;
+    }
+    lastRecordedPath_ = path;
+    AddNewFileNameToDocTree(path, FileNameOf(path));
+}
+
+void TRecorder::AddNewFileNameToDocTree(const std::wstring& rawPath, const std::wstring& title) {
+    TScope scope(*this);
+    std::wstring path = NoBlanksEncoded(rawPath);
+    if (FolderExists(path))
+        BuildNode(path, title, false);
+    else if (IsValidDrivePath(path))
+        BuildNode(path, title, true);
+    else
+        BuildNode(path, title, Lt(path) == L"windows photo viewer");
+}
+
+TTreeNode* TRecorder::AddTreeNode(TDocTree& tree, TTreeNode* parent, const std::wstring& text, int item, int image) {
+    TIndex& index = Index();
+    TTreeNode* node = tree.Add(parent, text, item, image);
+    index.NodeAdded(tree, node);
+    index.Synced();
+    return node;
+}
+
+void TRecorder::SetItemPath(int item, const std::wstring& path) {
+    Index().ItemPathChanging(item, path);
+    model_.items.At(item).path = path;
+}
+
+void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTitle, bool fileItem) {
+    TScope scope(*this);
+    // 1. The texts.
+    std::wstring path = Trim(rawPath);
+    if (path.empty()) return;
+    std::wstring title = Trim(rawTitle);
+    if (title.empty()) title = DisplayName(path);
+    path = NoBlanksEncoded(path);
+    std::wstring lowerPath = Lt(path);
+
+    // 2. Nothing twice.
+    if (lowerPath.find(L"res://") != std::wstring::npos) return;
+    {
+        std::wstring t = title, p = path;
+        if (classify(t, p) != 1 && Index().HasItemPath(Lt(ReplaceAll(WithoutFileScheme(Trim(path)), L"/", L"\\"))))
+            return;
+    }
+
+    // 3. The group key.
+    std::wstring key = Trim(GroupKeyOf(path, documentsFolder_));
+    if (!fileItem && key.empty()) return;
+
+    // 4.-5. The item and its kind.
+    bool newGroup = fileItem || !Index().HasGroupKey(Lt(key));
+    int n = model_.items.Append();
+    {
+        TMyDoc& item = model_.items.At(n);
+        bool folderLike = !FileExists(path) && !IsWebAddress(path) &&
+                          (StartsWithNoCase(path, L"file:///") || path.rfind(L"\\\\", 0) == 0 ||
+                           (path.size() >= 2 && iswalpha(path[0]) && path[1] == L':'));
+        if (folderLike) {
+            item.docType = kDocFolder;
+            std::wstring p = WithoutFileScheme(path);
+            p = ReplaceAll(ReplaceAll(ReplaceAll(p, L"///", L"\\"), L"//", L"\\"), L"/", L"\\");
+            item.path = p;
+            item.title = title.empty() ? p : title;
+        } else {
+            item.docType = fileItem                         ? kDocAppOrFile
+                           : !WebScheme(lowerPath).empty() ? kDocWebPage
+                                                             : kDocAppOrFile;
+            item.path = path;
+            item.title = title;
+        }
+        item.groupKey = key;
+    }
+    Index().ItemAdded(n);
+    Index().Synced();
+    const int32_t docType = model_.items.At(n).docType;
+
+    // 6. The group node.
+    TTreeNode *allGroup = nullptr, *docGroup = nullptr, *pathGroup = nullptr, *appGroup = nullptr;
+    if (newGroup) {
+        std::wstring caption = fileItem ? title : key.size() >= 4 ? key : title;
+        int image = fileItem ? images_.IconOf(path, title) : ImageRule(caption);
+        if (docType == kDocWebPage) image = kImageWebPage;
+        if (docType == kDocFolder) image = kImageFolder;
+        allGroup = AddTreeNode(model_.all, nullptr, caption, n, image);
+        model_.NoteDocType(docType);
+        if (docType == kDocWebPage) docGroup = AddTreeNode(model_.doc, nullptr, caption, n, kImageWebPage);
+        if (docType == kDocAppOrFile) appGroup = AddTreeNode(model_.app, nullptr, caption, n, image);
+        if (docType == kDocFolder) pathGroup = AddTreeNode(model_.path, nullptr, caption, n, kImageFolder);
+    } else {
+        allGroup = Index().FirstNodeWithText(model_.all, key);
+        docGroup = Index().FirstNodeWithText(model_.doc, key);
+        pathGroup = Index().FirstNodeWithText(model_.path, key);
+    }
+
+    // 7. An application gets its recent documents.
+    if (fileItem) {
+        AttachRecentDocuments(allGroup, appGroup, path, title);
+        return;
+    }
+
+    // 8. Does the item need a node of its own under the group?
+    std::wstring itemPath = model_.items.At(n).path;
+    std::wstring childPath = path;
+    std::wstring childKey = key;
+    bool wanted = true;
+    if (docType == kDocFolder) {
+        childPath = StripTrailingBackslash(ReplaceAll(path, L"/", L"\\"));
+        childKey = StripTrailingBackslash(key);
+        wanted = !EqualsNoCase(childPath, L"file:\\\\\\" + childKey) && !EqualsNoCase(childPath, childKey);
+    } else if (docType == kDocWebPage) {
+        // Secure pages follow the same site-root rule as plain ones.
+        std::wstring scheme = WebScheme(lowerPath);
+        wanted = !EqualsNoCase(path, scheme + key) && !EqualsNoCase(path, scheme + key + L"/");
+    }
+    if (!wanted) return;
+
+    // 9. The child node.
+    std::wstring caption;
+    if (docType == kDocFolder) {
+        std::wstring p = StartsWithNoCase(childPath, L"file:\\\\\\") ? childPath.substr(8) : childPath;
+        caption = p.size() > childKey.size() + 1 ? p.substr(childKey.size() + 1) : std::wstring();
+    } else if (size_t at = lowerPath.find(L"http://"); at != std::wstring::npos) {
+        caption = path.substr(at + 7);
+    } else if (size_t ats = lowerPath.find(L"https://"); ats != std::wstring::npos) {
+        caption = path.substr(ats + 8);
+    }
+    caption = Trim(caption);
+    if (caption.empty() || !allGroup) return;
+    int child = n;
+    if (newGroup) {
+        TMyDoc copy = model_.items.At(n);
+        SetItemPath(n, key);
+        child = model_.items.Append();
+        model_.items.At(child) = copy;
+        model_.items.At(child).path = itemPath;
+        Index().ItemAdded(child);
+        Index().Refresh(allGroup);
+        Index().Synced();
+    }
+    int childImage = docType == kDocWebPage ? kImageWebPage : docType == kDocFolder ? kImageFolder : ImageRule(caption);
+    AddTreeNode(model_.all, allGroup, docType == kDocWebPage ? title : caption, child, childImage);
+    if (docType == kDocWebPage && docGroup) AddTreeNode(model_.doc, docGroup, title, child, kImageWebPage);
+    if (docType == kDocFolder && pathGroup) AddTreeNode(model_.path, pathGroup, caption, child, kImageFolder);
+}
+
+void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, const std::wstring& path,
+                                      const std::wstring& title) {
+    if (!allNode) return;
+    bool viewer = title == L"picture and fax viewer" || title == L"photo viewer" || title == kPhotoViewer;
+    std::wstring appKey = viewer ? L"windows photo viewer" : Lt(path);
+    bool viewerTitle = Lt(title) == L"windows photo viewer";
+    // The list can grow while documents are attached (it never does here, but
+    // the count is taken once so the walk ends).
+    std::vector<std::wstring> entries = recent_.List();
+    for (const std::wstring& entry : entries) {
+        std::wstring target = Resolve(entry);
+        std::wstring program = Lt(ProgramOf(target));
+        bool attach;
+        if (!viewerTitle) {
+            if (Lt(target) == appKey) break;
+            attach = program == appKey;
+        } else {
+            attach = IsPhotoViewer(program);
+        }
+        if (!attach) continue;
+        int image = FileExists(target) ? images_.IconOf(target, L"") : images_.IconOf(path, title);
+        int item = model_.items.Append();
+        TMyDoc& doc = model_.items.At(item);
+        doc.docType = kDocAppOrFile;
+        doc.path = target;
+        doc.title = FileNameOf(target);
+        Index().ItemAdded(item);
+        Index().Synced();
+        AddTreeNode(model_.all, allNode, doc.title, item, image);
+        if (appNode) AddTreeNode(model_.app, appNode, model_.items.At(item).title, item, image);
+    }
+}
+
+void TRecorder::AttachUnderRecordedProgram(const std::wstring& document, const std::wstring& program) {
+    int image = images_.IconOf(document, L"");
+    int item = model_.items.Append();
+    TMyDoc& doc = model_.items.At(item);
+    doc.docType = kDocAppOrFile;
+    doc.path = document;
+    doc.title = FileNameOf(document);
+    Index().ItemAdded(item);
+    Index().Synced();
+    bool explorer = Lt(FileNameOf(program)) == L"explorer.exe";
+    std::vector<TTreeNode*> candidates = Index().TopNodesWithPath(Lt(program));
+    if (explorer)
+        candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                        [](TTreeNode* n) { return Lt(n->Text()) != L"windows explorer"; }),
+                         candidates.end());
+    if (TTreeNode* node = FirstInTreeOrder(candidates))
+        AddTreeNode(model_.all, node, model_.items.At(item).title, item, image);
+}
+
+// ---- The record operation ----------------------------------------------------
+
+void TRecorder::Record(const TRecordRun& run) {
+    if (running_) return;
+    running_ = true;
+    bool somethingNew = false;
+    try {
+        TScope scope(*this);
+        RunPhases(run, somethingNew);
+        if (somethingNew || run.newRecord) {
+            Finish(run);
+            if (host_) host_->SelectItemByPath(lastRecordedPath_);
+        }
+    } catch (...) {
+        // A failure ends the run; what was added stays.
+    }
+    try {
+        if (host_) {
+            host_->SetCaption(L"");
+            host_->ShowProgress(false);
+            host_->SetTreeRebuilding(false);
+        }
+    } catch (...) {
+    }
+    running_ = false;
+}
+
+void TRecorder::RunPhases(const TRecordRun& run, bool& somethingNew) {
+    gauge_ = 0;
+    gaugeMax_ = 12;
+    if (host_) {
+        host_->SetCaption(L"Recording now,please waiting...");
+        if (!run.smart) host_->ShowProgress(true);
+        host_->SetGauge(0, gaugeMax_);
+    }
+    if (!run.smart) {
+        if (host_) host_->SetTreeRebuilding(true);
+        model_.ClearAll();
+        filterRows_.clear();
+        if (host_) host_->ShowFilterList(false);
+    }
+    apps_.clear();
+    TPumpFn pump = [this] { Pump(); };
+
+    Phase(L"Loading installed programs,please waiting...");
+    try {
+        images_.LoadInstalledPrograms();
+    } catch (...) {
+    }
+    Phase(L"Loading running applications,please waiting...");
+    try {
+        if (appSource_) appSource_->Scan(options_.filterPCStart, apps_, filterRows_, pump);
+    } catch (...) {
+    }
+    Phase(L"Loading running folder and web page,please waiting...");
+    locations_.clear();
+    try {
+        if (locationSource_) locationSource_->Scan(false, locations_, pump);
+    } catch (...) {
+    }
+    Phase(L"Loading recent documents,please waiting...");
+    try {
+        recent_.Scan(recentFolder_, options_, run.smart, pump);
+    } catch (...) {
+    }
+    somethingNew = false;
+    Phase(L"Loading startup programs,please waiting...");
+    if (run.newRecord) images_.ResetToBaseImages();
+
+    gauge_ = 0;
+    gaugeMax_ = static_cast<int>(locations_.size() + apps_.size());
+    if (host_) host_->SetGauge(0, gaugeMax_);
+    Phase(L"Recording running applications,please waiting...");
+    try {
+        RecordOpenLocations(somethingNew);
+    } catch (...) {
+    }
+    Phase(L"Recording running files,please waiting...");
+    try {
+        RecordRunningApplications(somethingNew);
+    } catch (...) {
+    }
+    Phase(L"Recording recent documents,please waiting...");
+    try {
+        RecordRecentDocuments(somethingNew);
+    } catch (...) {
+    }
+    if (options_.displayPCStartFilterList && !filterRows_.empty() && host_) host_->ShowFilterList(true);
+}
+
+void TRecorder::RecordOpenLocations(bool& somethingNew) {
+    for (size_t i = 0; i < locations_.size(); ++i) {
+        try {
+            std::wstring location = Trim(locations_[i].location);
+            if (location.empty()) continue;
+            if (!IsRecordedLocation(location)) {
+                AddLocation(location, locations_[i].title);
+                somethingNew = true;
+            }
+        } catch (...) {
+        }
+    }
+    if (!options_.webpage || !locationSource_) return;
+    for (const TLocationPair& page : locationSource_->BrowserPages()) {
+        somethingNew = true;
+        if (!IsRecordedLocation(page.location)) {
+            AddNewFileNameToDocTree(page.location, page.title);
+            lastRecordedPath_ = page.location;
+            Pump();
+            Advance();
+        }
+    }
+}
+
+void TRecorder::RecordRunningApplications(bool& somethingNew) {
+    for (size_t i = 0; i < apps_.size(); ++i) {
+        try {
+            std::wstring path = apps_[i].path;
+            std::wstring title = Trim(apps_[i].title);
+            if (IsApplicationRecorded(path, title)) continue;
+            somethingNew = true;
+            if (title.empty()) title = DisplayName(path);
+            if (IsPhotoViewer(path)) path = kPhotoViewer;
+            lastRecordedPath_ = path;
+            AddNewFileNameToDocTree(path, title);
+            Advance();
+            Pump();
+        } catch (...) {
+        }
+    }
+}
+
+void TRecorder::RecordRecentDocuments(bool& somethingNew) {
+    const std::vector<std::wstring> entries = recent_.List();  // the count is taken once
+    for (const std::wstring& entry : entries) {
+        try {
+            Pump();
+            std::wstring target = Resolve(entry);
+            if (Lt(ExtensionOf(target)) == L".lnk" && !linksFolder_.empty()) {
+                // A shortcut to a shortcut: the record keeps a copy of its own.
+                if (CreateFolderTree(linksFolder_)) {
+                    std::wstring copy = JoinPath(linksFolder_, FileNameOf(target));
+                    if (::CopyFileW(LongPathForm(target).c_str(), LongPathForm(copy).c_str(), FALSE)) target = copy;
+                }
+            }
+            std::optional<DWORD> scanned = recent_.ScannedAttributes(target);
+            DWORD attributes = scanned ? *scanned : ::GetFileAttributesW(LongPathForm(target).c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+            if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+            if (ToUpper(target).find(L"$RECYCLE.BIN") != std::wstring::npos) continue;
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                target = NormaliseFolderPath(target);
+                if (!CheckIfRecentDocInTreeNode(target)) {
+                    somethingNew = true;
+                    AddLocation(target, DisplayName(target));
+                }
+                Pump();
+                Advance();
+                continue;
+            }
+            std::wstring program = NormaliseLocation(ProgramOf(target));
+            if (Trim(program).empty()) program = target;
+            program = Lt(program);
+            if (!IsApplicationRecorded(program, program)) {
+                if (!CheckIfRecentDocInTreeNode(target)) {
+                    somethingNew = true;
+                    AddLocation(NormaliseLocation(target), DisplayName(target));
+                }
+                Pump();
+                Advance();
+            } else if (!CheckIfRecentDocInTreeNode(target)) {
+                somethingNew = true;
+                AddLocation(target, DisplayName(target));
+            }
+        } catch (...) {
+        }
+    }
+}
+
+void TRecorder::Finish(const TRecordRun& run) {
+    if (!host_) return;
+    host_->SelectAllTab();
+    host_->Pump();
+    TSaveRule rule = run.nameChosen ? TSaveRule::Keep : run.newRecord ? TSaveRule::New : TSaveRule::Selected;
+    host_->SaveRecord(rule);
+    host_->Pump();
+    host_->SelectItemByPath(lastRecordedPath_);
+    host_->Pump();
+    host_->SetCaption(L"Finish.");
+    host_->Pump();
+}
+
+}  // namespace qm
