@@ -265,4 +265,27 @@ void AppendRunningApplicationRows(const std::vector<TAppPair>& apps, const std::
     }
 }
 
+void AppendOpenLocationRows(const std::vector<TLocationPair>& locations, std::vector<TAddItemRow>& rows,
+                            const TAddItemListingHooks& hooks) {
+    for (const TLocationPair& pair : locations) {
+        std::wstring location = Trim(pair.location);
+        if (location.empty()) continue;
+        if (!AlreadyListed(rows, location, pair.title)) {
+            if (hooks.setLastRecordedPath) hooks.setLastRecordedPath(location);
+            TAddItemRow row;
+            row.caption = pair.title;
+            row.path = location;
+            std::wstring lower = ToLower(location);
+            if (lower.find(L"http:") != std::wstring::npos || lower.find(L"https:") != std::wstring::npos)
+                row.image = kImageWebPage;
+            else if (FileExists(location) && hooks.iconOf)
+                row.image = hooks.iconOf(location);
+            else
+                row.image = kImageFolder;
+            rows.push_back(std::move(row));
+        }
+        if (hooks.step) hooks.step();
+    }
+}
+
 }  // namespace qm

@@ -95,4 +95,10 @@ struct TAddItemListingHooks {
 void AppendRunningApplicationRows(const std::vector<TAppPair>& apps, const std::vector<TFilterRow>& filterRows,
                                   std::vector<TAddItemRow>& rows, const TAddItemListingHooks& hooks);
 
+// Appends a row for every open location not already listed (the open-location
+// list's part of the add-items dialog): pages get the page image, existing files
+// their icon, folders the folder image.
+void AppendOpenLocationRows(const std::vector<TLocationPair>& locations, std::vector<TAddItemRow>& rows,
+                            const TAddItemListingHooks& hooks);
+
 }  // namespace qm

@@ -8,6 +8,7 @@
 #include "base/pathtext.h"
 #include "base/strings.h"
 #include "capture/links.h"
+#include "capture/runningapps.h"
 #include "support/fakecapture.h"
 #include "support/shortcuts.h"
 #include "support/tempdir.h"
@@ -337,6 +338,41 @@ TEST(ImageRuleTest, KindsOfText) {
         {L"C:\\page.aspx", 2},       {L"C:\\photo.jpeg", 3}, {L"C:\\a.txt", 12}, {L"readme", 12},
     };
     for (const auto& [text, image] : cases) EXPECT_EQ(ImageRule(text), image) << text;
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(AddItemListing, OpenLocationRows) {
+    test::TempDir dir;
+    std::wstring file = dir / L"report.txt";
+    test::WriteBytes(file, "x");
+    std::vector<TLocationPair> locations = {
+        {L"  ", L"blank"},
+        {L"http://example.org/a", L"Page A"},
+        {dir.Path(), L"Folder"},
+        {file, L"Report"},
+        {L"HTTP://EXAMPLE.ORG/a ", L"Same page"},  // listed already
+    };
+    std::vector<TAddItemRow> rows;
+    std::vector<std::wstring> marked;
+    int steps = 0;
+    TAddItemListingHooks hooks;
+    hooks.iconOf = [](const std::wstring&) { return 42; };
+    hooks.setLastRecordedPath = [&](const std::wstring& p) { marked.push_back(p); };
+    hooks.step = [&] { ++steps; };
+    AppendOpenLocationRows(locations, rows, hooks);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].caption, L"Page A");
+    EXPECT_EQ(rows[0].image, kImageWebPage);
+    EXPECT_EQ(rows[1].path, dir.Path());
+    EXPECT_EQ(rows[1].image, kImageFolder);
+    EXPECT_EQ(rows[2].image, 42);
+    EXPECT_EQ(marked.back(), file);
+    EXPECT_EQ(steps, 4);  // every non-empty location moves the gauge
 }
 
 }  // namespace
