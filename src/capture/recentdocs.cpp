@@ -3,6 +3,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 
 #include "base/files.h"
 #include "base/pathtext.h"
@@ -28,6 +30,8 @@ std::optional<DWORD> TRecentDocuments::ScannedAttributes(const std::wstring& pat
 }
 
 void TRecentDocuments::Add(const std::wstring& path) {
+    // Most adds in Smart Record find the path there already: ask the set first.
+    if (!present_.insert(ToLower(path)).second) return;
     auto less = [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; };
     // Paths mostly arrive in order: the end is the common place.
     if (list_.empty() || less(list_.back(), path)) {
@@ -47,11 +51,53 @@ ULONGLONG Ticks(const FILETIME& ft) { return (static_cast<ULONGLONG>(ft.dwHighDa
 
 }  // namespace
 
+namespace {
+
+// File attributes of many targets: where several targets share a folder, one
+// listing of that folder answers for all of them (one file-system call per
+// folder instead of one per document); a name the listing does not hold (a
+// short name, say) is asked for directly.
+class TAttributeReader {
+public:
+    explicit TAttributeReader(const std::vector<std::wstring>& targets) {
+        std::unordered_map<std::wstring, int> perFolder;
+        for (const auto& t : targets) ++perFolder[ToLower(FolderOf(t))];
+        for (const auto& [folder, count] : perFolder)
+            if (count >= kListingThreshold && !folder.empty()) List(folder);
+    }
+
+    DWORD Of(const std::wstring& target) const {
+        auto folder = listings_.find(ToLower(FolderOf(target)));
+        if (folder != listings_.end()) {
+            auto entry = folder->second.find(ToLower(FileNameOf(target)));
+            if (entry != folder->second.end()) return entry->second;
+        }
+        return ::GetFileAttributesW(LongPathForm(target).c_str());
+    }
+
+private:
+    static constexpr int kListingThreshold = 8;
+
+    void List(const std::wstring& folder) {
+        WIN32_FIND_DATAW fd;
+        unique_hfind find(::FindFirstFileExW(LongPathForm(JoinPath(folder, L"*")).c_str(), FindExInfoBasic, &fd,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) return;
+        auto& names = listings_[folder];
+        do names.emplace(ToLower(fd.cFileName), fd.dwFileAttributes);
+        while (::FindNextFileW(find.get(), &fd));
+    }
+
+    std::unordered_map<std::wstring, std::unordered_map<std::wstring, DWORD>> listings_;
+};
+
+}  // namespace
+
 void TRecentDocuments::Scan(const std::wstring& recentFolder, const TRecordOptions& options, bool smart,
                             const TPumpFn& pump) {
     std::wstring folder = recentFolder;
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    if (!smart) list_.clear();
+    if (!smart) Clear();
     attributes_.clear();
     if (folder.size() < 2) return;
     FILETIME nowFt{};
@@ -59,30 +105,46 @@ void TRecentDocuments::Scan(const std::wstring& recentFolder, const TRecordOptio
     const double now = static_cast<double>(Ticks(nowFt));
     constexpr double kTicksPerDay = 864000000000.0;
 
-    WIN32_FIND_DATAW fd;
-    unique_hfind find(::FindFirstFileExW(LongPathForm(folder + L"*.*").c_str(), FindExInfoBasic, &fd,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return;
-    TLinkResolver resolver;
-    int further = 0;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) && (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)) continue;
-        // The directory entry already carries the last-write time.
-        double age = (now - static_cast<double>(Ticks(fd.ftLastWriteTime))) / kTicksPerDay;
-        if (!RecentAgeAccepted(options.recordRecentDocument, options.recRecentDoc, age)) continue;
-        std::wstring target = ExpandFirstEnvironmentVariable(resolver.Resolve(folder + fd.cFileName));
-        DWORD attributes = INVALID_FILE_ATTRIBUTES;
-        if (IsValidDrivePath(target)) {
+    // The targets of the shortcuts young enough, in directory order.
+    std::vector<std::wstring> targets;
+    {
+        WIN32_FIND_DATAW fd;
+        unique_hfind find(::FindFirstFileExW(LongPathForm(folder + L"*.*").c_str(), FindExInfoBasic, &fd,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) return;
+        TLinkResolver resolver;
+        int further = 0;
+        do {
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) && (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM))
+                continue;
+            // The directory entry already carries the last-write time.
+            double age = (now - static_cast<double>(Ticks(fd.ftLastWriteTime))) / kTicksPerDay;
+            if (!RecentAgeAccepted(options.recordRecentDocument, options.recRecentDoc, age)) continue;
+            std::wstring target = ExpandFirstEnvironmentVariable(resolver.Resolve(folder + fd.cFileName));
+            if (IsValidDrivePath(target)) targets.push_back(std::move(target));
+            if (pump && further % 32 == 0) pump();
+        } while (++further <= kWalkLimit && ::FindNextFileW(find.get(), &fd));
+    }
+
+    // Only existing folders and files are taken (asked with redirection off,
+    // which must not last into the pump).
+    std::optional<TAttributeReader> reader;
+    {
+        TRedirectionGuard guard;
+        reader.emplace(targets);
+    }
+    for (const std::wstring& target : targets) {
+        DWORD attributes;
+        {
             TRedirectionGuard guard;
-            attributes = ::GetFileAttributesW(LongPathForm(target).c_str());
+            attributes = reader->Of(target);
         }
-        if (attributes != INVALID_FILE_ATTRIBUTES) {  // an existing folder or file
-            attributes_[target] = attributes;
-            Add(target);
-            if (pump) pump();
-        }
-    } while (++further <= kWalkLimit && ::FindNextFileW(find.get(), &fd));
+        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        attributes_[target] = attributes;
+        Add(target);
+        if (pump) pump();
+    }
 }
 
 }  // namespace qm

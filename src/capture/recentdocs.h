@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "records/model.h"
@@ -29,7 +30,10 @@ public:
 
     // Sorted without regard to case, each path once.
     const std::vector<std::wstring>& List() const { return list_; }
-    void Clear() { list_.clear(); }
+    void Clear() {
+        list_.clear();
+        present_.clear();
+    }
     // Adds a path at its sorted place unless it is there already (ignoring case).
     void Add(const std::wstring& path);
     // The file attributes the last scan read for a path it added (the record
@@ -38,6 +42,7 @@ public:
 
 private:
     std::vector<std::wstring> list_;
+    std::unordered_set<std::wstring> present_;  // the list's paths lower-cased
     std::unordered_map<std::wstring, DWORD> attributes_;
 };
 
