@@ -66,14 +66,7 @@ void TQuilmarWindow::BtnRecClick() {
         existingName = recordList_.Text(cursor);
     }
 
-    TRecordTypeValues values;
-    values.recordType = r.recordType;
-    values.webpage = r.webpage;
-    values.recordRecentDocument = r.recordRecentDocument;
-    values.recRecentDoc = r.recRecentDoc;
-    values.filterPCStart = r.filterPCStart;
-    values.displayPCStartFilterList = r.displayPCStartFilterList;
-    values.dontShowAgain = !r.showSettingsWhenRecord;
+    TRecordTypeValues values = RecordTypeValuesOf(r);
     auto& ini = store_.User();
     try {
         ini.WriteBool(keys::kSectionDefault, keys::cbDisplayPCStartFilterList, values.displayPCStartFilterList);
@@ -83,13 +76,7 @@ void TQuilmarWindow::BtnRecClick() {
     if (!recordTypeDialog_->Show(Handle(), values, newName, existingName)) return;
 
     records_->SetCurrentRecordPath(records_->RecordFolder() + values.renameTo + kRecordExt);
-    r.recordType = values.recordType;
-    r.webpage = values.webpage;
-    r.recordRecentDocument = values.recordRecentDocument;
-    r.recRecentDoc = values.recRecentDoc;
-    r.filterPCStart = values.filterPCStart;
-    r.displayPCStartFilterList = values.displayPCStartFilterList;
-    r.showSettingsWhenRecord = !values.dontShowAgain;
+    TakeRecordTypeValues(values, r);
     try {
         ini.WriteBool(keys::kSectionDefault, keys::CbWebpage, r.webpage);
         ini.WriteBool(keys::kSectionDefault, keys::CbRecrodRecentDocument, r.recordRecentDocument);

@@ -64,6 +64,28 @@ TDialogTemplate Template() {
 
 }  // namespace
 
+TRecordTypeValues RecordTypeValuesOf(const TRecordOptions& r) {
+    TRecordTypeValues v;
+    v.recordType = r.recordType;
+    v.webpage = r.webpage;
+    v.recordRecentDocument = r.recordRecentDocument;
+    v.recRecentDoc = r.recRecentDoc;
+    v.filterPCStart = r.filterPCStart;
+    v.displayPCStartFilterList = r.displayPCStartFilterList;
+    v.dontShowAgain = !r.showSettingsWhenRecord;
+    return v;
+}
+
+void TakeRecordTypeValues(const TRecordTypeValues& v, TRecordOptions& r) {
+    r.recordType = v.recordType;
+    r.webpage = v.webpage;
+    r.recordRecentDocument = v.recordRecentDocument;
+    r.recRecentDoc = v.recRecentDoc;
+    r.filterPCStart = v.filterPCStart;
+    r.displayPCStartFilterList = v.displayPCStartFilterList;
+    r.showSettingsWhenRecord = !v.dontShowAgain;
+}
+
 TFrmRecordType::TFrmRecordType(THooks hooks) : hooks_(std::move(hooks)) {}
 TFrmRecordType::~TFrmRecordType() = default;
 

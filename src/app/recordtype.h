@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/unique_any.h"
+#include "records/settings.h"
 #include "ui/dialog.h"
 
 namespace qm {
@@ -23,6 +24,10 @@ struct TRecordTypeValues {
     bool dontShowAgain = false;
     std::wstring renameTo;  // after a confirm: the record name chosen
 };
+
+// The dialog's choices as the settings hold them, and back.
+TRecordTypeValues RecordTypeValuesOf(const TRecordOptions& options);
+void TakeRecordTypeValues(const TRecordTypeValues& values, TRecordOptions& options);
 
 class TFrmRecordType : public TDialogBase {
 public:

@@ -19,17 +19,8 @@
 namespace qm {
 namespace {
 
-class InstanceE2E : public ::testing::Test {
+class InstanceE2E : public test::RealProgramTest {
 protected:
-    void SetUp() override {
-        // A fresh user: no records, no settings, no hand-off files.
-        ASSERT_TRUE(test::ResetUserData());
-        ASSERT_EQ(test::FindProcessWindow(kMainWindowClass, 0), nullptr) << "a main window is left from before";
-    }
-    void TearDown() override {
-        if (HWND w = test::FindProcessWindow(kMainWindowClass, 0)) ::PostMessageW(w, WM_CLOSE, 0, 0);
-    }
-
     static std::vector<std::wstring> RecordPaths(const std::wstring& file) {
         TRecordModel m;
         ReadTreeFile(file, m);

@@ -16,6 +16,7 @@
 #include "records/settings.h"
 #include "records/treefile.h"
 #include "support/process.h"
+#include "support/userdata.h"
 #include "support/tempdir.h"
 
 namespace qm {
@@ -61,7 +62,7 @@ int MostTreeItems(HWND window) {
     return most;
 }
 
-class ReplayE2E : public ::testing::Test {
+class ReplayE2E : public test::RealProgramTest {
 protected:
     test::TempDir records;
     std::set<DWORD> before;  // processes that had windows before the replay
@@ -69,13 +70,11 @@ protected:
     std::set<HWND> toClose;  // windows the replay opened in a process that was there before
 
     void SetUp() override {
-        test::RemoveTree(UserDataFolder());
-        test::RemoveTree(CommonDataFolder());
-        ASSERT_EQ(test::FindProcessWindow(kMainWindowClass, 0), nullptr) << "a main window is left from before";
+        RealProgramTest::SetUp();
         for (const TTopWindow& w : TopWindows()) before.insert(w.pid);
     }
     void TearDown() override {
-        if (HWND w = test::FindProcessWindow(kMainWindowClass, 0)) ::PostMessageW(w, WM_CLOSE, 0, 0);
+        RealProgramTest::TearDown();
         for (HWND w : toClose) ::PostMessageW(w, WM_CLOSE, 0, 0);
         // The programs the replay started end here, by their process ids.
         for (DWORD pid : started) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "app/product.h"
 #include "base/files.h"
 #include "base/unique_any.h"
+#include "support/process.h"
 #include "support/tempdir.h"
 
 namespace qm::test {
@@ -36,5 +39,18 @@ inline std::vector<std::wstring> RecordFiles() {
     std::sort(out.begin(), out.end());
     return out;
 }
+
+// A test that starts the real program for a fresh user and leaves no main
+// window behind.
+class RealProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(ResetUserData());
+        ASSERT_EQ(FindProcessWindow(kMainWindowClass, 0), nullptr) << "a main window is left from before";
+    }
+    void TearDown() override {
+        if (HWND w = FindProcessWindow(kMainWindowClass, 0)) ::PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+};
 
 }  // namespace qm::test
