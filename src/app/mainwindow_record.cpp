@@ -222,9 +222,7 @@ void TQuilmarWindow::AddDroppedFiles(const std::vector<std::wstring>& files) {
         }
         HoldTreeRepaints(false);
         if (changed) records_->SaveSelectedRecord();
-        SelectTab(0);
-        UpdateTabs();
-        SelectItemByPath(recorder_->LastRecordedPath());
+        ShowLastRecordedPath();
     } catch (...) {
         HoldTreeRepaints(false);
     }
@@ -252,9 +250,7 @@ void TQuilmarWindow::RemovableDisks(bool add) {
         RebuildMenus();
         if (!add) return;
         if (changed) records_->SaveSelectedRecord();
-        SelectTab(0);
-        UpdateTabs();
-        SelectItemByPath(recorder_->LastRecordedPath());
+        ShowLastRecordedPath();
     } catch (...) {
     }
 }

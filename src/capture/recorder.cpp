@@ -413,7 +413,7 @@ void TRecorder::AddLocation(const std::wstring& rawPath, const std::wstring& raw
         return;
     }
     if (!program.empty() && program != lowerPath) {
-        AddDocumentOfProgram(path, lowerPath, program);
+        AddDocumentOfProgram(path, program);
         return;
     }
     std::wstring installed = images_.InstalledName(path);
@@ -425,7 +425,7 @@ void TRecorder::AddLocation(const std::wstring& rawPath, const std::wstring& raw
 
 // A document whose program is another file: under the program when that is
 // recorded, else the program is recorded and the document attached to it.
-void TRecorder::AddDocumentOfProgram(const std::wstring& path, const std::wstring&, const std::wstring& lowerProgram) {
+void TRecorder::AddDocumentOfProgram(const std::wstring& path, const std::wstring& lowerProgram) {
     std::wstring program = lowerProgram;
     std::wstring programTitle = Lt(FileNameOf(program)) == L"explorer.exe" ? std::wstring(kWindowsExplorer) : program;
     auto programForm = [&] { return IsPhotoViewer(program) ? std::wstring(kPhotoViewer) : NormaliseLocation(program); };

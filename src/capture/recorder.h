@@ -124,7 +124,7 @@ private:
     void RecordRecentDocuments(bool& somethingNew);
     void Finish(const TRecordRun& run);
 
-    void AddDocumentOfProgram(const std::wstring& path, const std::wstring& lowerPath, const std::wstring& program);
+    void AddDocumentOfProgram(const std::wstring& path, const std::wstring& program);
     void AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, const std::wstring& path,
                                const std::wstring& title);
     void AttachUnderRecordedProgram(const std::wstring& document, const std::wstring& program);
