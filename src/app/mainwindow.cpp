@@ -627,6 +627,12 @@ void TQuilmarWindow::FirstRun() {
 }
 
 void TQuilmarWindow::OnHandoff() {
+    // Entries that arrive while a record operation pumps messages wait for its
+    // end: added now, they would be saved to a record the run then replaces.
+    if (recorder_->Running()) {
+        handoffPending_ = true;
+        return;
+    }
     if (inHandoff_) return;
     inHandoff_ = true;
     try {

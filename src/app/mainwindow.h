@@ -243,6 +243,7 @@ private:
     bool startupInProgress_ = true;
     bool stopRequest_ = false;
     bool inHandoff_ = false;
+    bool handoffPending_ = false;  // a hand-off came during a record operation
 
     // Item commands and replay (mainwindow_items.cpp).
     bool RunItemCommand(unsigned id);  // true when the command was one of them

@@ -100,6 +100,10 @@ void TQuilmarWindow::RecordOperation(bool newRecord) {
     recorder_->Record(run);
     HoldTreeRepaints(false);
     UpdateTabs();
+    if (handoffPending_) {
+        handoffPending_ = false;
+        OnHandoff();
+    }
 }
 
 // ---- IRecordHost ------------------------------------------------------------------
