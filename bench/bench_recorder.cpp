@@ -59,7 +59,7 @@ double RecordRun(const Desktop& d) {
     test::FakeLocations locations;
     test::FakeRecordHost host;
     TRecorder recorder(model, options, images, L"C:\\no-documents");
-    recorder.SetHost(&host);
+    recorder.SetHost(&host, &host);
     recorder.SetSources(&apps, &locations, d.recent, d.links);
     recorder.Record({true, false, false});  // builds the tree of the documents
     std::printf("  %zu shortcuts, tree of %d nodes\n", d.shortcuts.size(), model.all.NodeCount());

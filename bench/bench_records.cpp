@@ -33,18 +33,12 @@ public:
     std::vector<int> Selected() const override { return {cursor}; }
 };
 
-class Host : public IStoreHost {
+class Host : public IStoreHost, public TNoProgress {
 public:
     void SetStatusTexts(const std::wstring&, const std::wstring&) override {}
     void ShowSearchEntry() override {}
     void HoldTreeRepaints(bool) override {}
     void TreesChanged() override {}
-    void ShowProgress(bool) override {}
-    void SetHint(const std::wstring&) override {}
-    void SetGauge(int, int) override {}
-    void Pump() override {}
-    bool StopRequested() const override { return false; }
-    void ClearStopRequest() override {}
     bool Confirm(const std::wstring&) override { return true; }
     bool RunSettingsDialog() override { return false; }
     std::optional<std::wstring> AskNewName(const std::wstring&) override { return std::nullopt; }
@@ -100,7 +94,7 @@ int main() {
     settings.record.recPath = folder;
     List list;
     Host host;
-    TRecordStore store(model, settings, nullptr, list, host, L"C:\\quilmar.exe", folder);
+    TRecordStore store(model, settings, nullptr, list, host, host, L"C:\\quilmar.exe", folder);
     std::wstring path = JoinPath(folder, L"bench.quilmar");
     store.SetCurrentRecordPath(path);
 
@@ -112,7 +106,7 @@ int main() {
     list.e = {L"bench"};
     list.cursor = 0;
     TRecordModel loaded;
-    TRecordStore reader(loaded, settings, nullptr, list, host, L"C:\\quilmar.exe", folder);
+    TRecordStore reader(loaded, settings, nullptr, list, host, host, L"C:\\quilmar.exe", folder);
     double load = bench::Best(5, [&] { reader.SelectRecord(); });
     double floor = bench::Best(5, [&] { BareRead(path); });
     std::printf("  loaded %d nodes\n", loaded.all.NodeCount());

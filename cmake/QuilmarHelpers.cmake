@@ -41,3 +41,37 @@ function(quilmar_test name)
     DISCOVERY_TIMEOUT 120
     PROPERTIES ${props})
 endfunction()
+
+# The product version for the sources (quilmar_version.h), written once in the
+# top-level CMakeLists.txt.
+configure_file(${PROJECT_SOURCE_DIR}/cmake/version.h.in ${PROJECT_BINARY_DIR}/generated/quilmar_version.h @ONLY)
+add_library(quilmar_version INTERFACE)
+target_include_directories(quilmar_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
+target_link_libraries(quilmar_flags INTERFACE quilmar_version)
+
+# quilmar_resources(TARGET FILE name DESCRIPTION text [ADMIN] [DLL] [ICON file])
+# Gives a program or DLL its manifest (common controls 6, per-monitor DPI
+# awareness, asInvoker or requireAdministrator), its icon and its version
+# resource, all generated from one template.
+function(quilmar_resources target)
+  cmake_parse_arguments(QM_RES "ADMIN;DLL" "FILE;DESCRIPTION;ICON" "" ${ARGN})
+  set(QM_RES_NAME ${target})
+  set(QM_RES_LEVEL asInvoker)
+  if(QM_RES_ADMIN)
+    set(QM_RES_LEVEL requireAdministrator)
+  endif()
+  set(QM_RES_FILETYPE VFT_APP)
+  set(QM_RES_MANIFEST_ID 1)
+  if(QM_RES_DLL)
+    set(QM_RES_FILETYPE VFT_DLL)
+    set(QM_RES_MANIFEST_ID 2)  # a DLL's own activation context
+  endif()
+  set(QM_RES_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+  set(QM_RES_ICON_LINE "")
+  if(QM_RES_ICON)
+    set(QM_RES_ICON_LINE "1 ICON \"${QM_RES_ICON}\"")
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/program.manifest.in ${QM_RES_MANIFEST} @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/program.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+endfunction()

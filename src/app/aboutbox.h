@@ -11,7 +11,7 @@
 
 namespace qm {
 
-class TAboutBox : public TDialogBase {
+class TAboutBox : public TDialog {
 public:
     static constexpr int kIdProduct = 100;
     static constexpr int kIdVersion = 101;
@@ -28,10 +28,10 @@ public:
     // Shows the box modally until it is closed.
     void Show(HWND owner);
 
-protected:
-    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
 private:
+    void OnInit() override;
+    bool OnNotify(const NMHDR& hdr) override;
+
     TOpener openPage_;
     unique_hfont titleFont_;
 };

@@ -27,9 +27,12 @@ enum TCommand : unsigned {
     CmCopyFileLocation, CmPasteShortcut, CmPaste, CmOpenLocationAfterPaste, CmCreateNote, CmSendToDesktop,
     CmSendToDocuments, CmSendToRemovable, CmOpenLocationAfterSent, CmSelectFolder, CmAddCopyPaste, CmFullExpand,
     CmFullCollapse, CmCloseAll, CmDeleteSelected, CmDeleteAll, CmDeleteInvalid,
-    // Controls
-    CmStop, CmSmartRecord, CmSearchGo,
+    // Controls and keys
+    CmStop, CmSmartRecord, CmSearchGo, CmQuickOpen, CmSaveAsNewRecord,
     CmRecentFirst = 45000,  // the "Recent" submenu's entries
 };
+
+// The tree font size a text-size command stands for (0 for other commands).
+int TextSizeOfCommand(unsigned command);
 
 }  // namespace qm

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/guarded.h"
+
 namespace qm {
 
 void TDocTreeView::Create(HWND parent, int id, TDocTree& tree, HIMAGELIST images) {
@@ -274,11 +276,9 @@ LRESULT TDocTreeView::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
 LRESULT CALLBACK TDocTreeView::SubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
     bool handled = false;
     LRESULT r = 0;
-    try {
-        r = reinterpret_cast<TDocTreeView*>(self)->OnMessage(msg, wp, lp, handled);
-    } catch (...) {
-        handled = true;  // a failing command ends quietly
-    }
+    // A failing command ends quietly, with a trace.
+    if (!Guarded(L"tree message", [&] { r = reinterpret_cast<TDocTreeView*>(self)->OnMessage(msg, wp, lp, handled); }))
+        handled = true;
     return handled ? r : ::DefSubclassProc(h, msg, wp, lp);
 }
 

@@ -5,6 +5,7 @@
 #include "base/files.h"
 #include "base/listfile.h"
 #include "base/pathtext.h"
+#include "base/scope_exit.h"
 #include "base/strings.h"
 
 namespace qm {
@@ -24,13 +25,23 @@ bool AddOrMark(const std::wstring& location, IEntryTarget& target) {
 
 }  // namespace
 
-void HandleHandoffFile(const std::wstring& handoffFile, IEntryTarget& target, IEntryHost& host) {
+std::optional<std::vector<std::wstring>> ReadHandoffFile(const std::wstring& handoffFile) {
+    return ReadListFile(handoffFile);
+}
+
+void HandleHandoffFile(const std::wstring& handoffFile, IEntryTarget& target, IEntryHost& host, IProgress& progress) {
+    AddHandoffEntries(ReadHandoffFile(handoffFile), target, host, progress);
+}
+
+void AddHandoffEntries(const std::optional<std::vector<std::wstring>>& lines, IEntryTarget& target,
+                       IEntryHost& host, IProgress& progress) {
     target.LoadInstalledPrograms();
-    host.PumpMessages();
+    progress.Pump();
     host.HoldTreeRepaints(true);
+    scope_exit release([&host] { host.HoldTreeRepaints(false); });
     target.ClearLastRecordedPath();
     bool changed = false;
-    if (auto lines = ReadListFile(handoffFile)) {
+    if (lines) {
         for (const std::wstring& line : *lines) {
             if (line.find(L'*') != std::wstring::npos) {
                 for (const std::wstring& entry : SplitStarList(line)) {
@@ -48,6 +59,7 @@ void HandleHandoffFile(const std::wstring& handoffFile, IEntryTarget& target, IE
             changed |= AddOrMark(location, target);
         }
     }
+    release.release();
     host.HoldTreeRepaints(false);
     if (changed) host.SaveSelectedRecord();
     host.ShowLastRecordedPath();
@@ -79,6 +91,7 @@ bool AddContextMenuEntries(const std::wstring& contextMenuFile, IEntryTarget& ta
 void ProcessOwnCommandLine(const std::vector<std::wstring>& args, const std::wstring& contextMenuFile,
                            IEntryTarget& target, IEntryHost& host) {
     host.HoldTreeRepaints(true);
+    scope_exit release([&host] { host.HoldTreeRepaints(false); });
     if (!args.empty()) target.LoadInstalledPrograms();
     bool changed = false;
     bool contextMenu = false;
@@ -111,6 +124,7 @@ void ProcessOwnCommandLine(const std::vector<std::wstring>& args, const std::wst
         host.ShowLastRecordedPath();
         changed = true;
     }
+    release.release();
     host.HoldTreeRepaints(false);
     if (changed) host.SaveSelectedRecord();
     host.ShowLastRecordedPath();

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "capture/entrytarget.h"
 
 namespace qm {
 
-// The main window's side of entry handling.
+// The main window's side of entry handling (its progress panel pumps).
 class IEntryHost {
 public:
     virtual ~IEntryHost() = default;
     virtual void HoldTreeRepaints(bool hold) = 0;
-    virtual void PumpMessages() = 0;
     virtual void SaveSelectedRecord() = 0;
     // Selects the "All" tab and the last recorded path in the tree.
     virtual void ShowLastRecordedPath() = 0;
@@ -26,8 +26,14 @@ public:
     virtual void RestoreSmartRecord() = 0;
 };
 
-// Reads the hand-off file and adds its entries (the WM_COPYDATA handler's work).
-void HandleHandoffFile(const std::wstring& handoffFile, IEntryTarget& target, IEntryHost& host);
+// The hand-off file's lines, read at once when the message comes (so the next
+// hand-off may replace the file); nothing when the file does not exist.
+std::optional<std::vector<std::wstring>> ReadHandoffFile(const std::wstring& handoffFile);
+// Adds the entries of the hand-off file's lines (the WM_COPYDATA handler's work).
+void AddHandoffEntries(const std::optional<std::vector<std::wstring>>& lines, IEntryTarget& target,
+                       IEntryHost& host, IProgress& progress);
+// Both steps at once.
+void HandleHandoffFile(const std::wstring& handoffFile, IEntryTarget& target, IEntryHost& host, IProgress& progress);
 
 // Adds the command line's entries and, with "/ctmenu", the context-menu file's.
 void ProcessOwnCommandLine(const std::vector<std::wstring>& args, const std::wstring& contextMenuFile,

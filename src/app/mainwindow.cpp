@@ -1,87 +1,60 @@
 #include "app/mainwindow.h"
 
+#include <commctrl.h>
+#include <dbt.h>
+#include <windowsx.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <dbt.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 
-#include "app/aboutbox.h"
 #include "app/commands.h"
 #include "app/product.h"
 #include "app/winversion.h"
+#include "base/effects.h"
 #include "base/files.h"
+#include "base/guarded.h"
 #include "base/pathtext.h"
+#include "base/scope_exit.h"
 #include "base/strings.h"
 #include "base/system.h"
 #include "replay/icons.h"
-
-using Microsoft::WRL::ComPtr;
+#include "ui/controls.h"
 
 namespace qm {
 
 namespace {
 
-enum : int {
-    IdRecordList = 1001, IdStatusBar, IdBtnRec, IdBtnAdd, IdBtnMore, IdSmartRecord, IdIntervalLabel, IdInterval,
-    IdSearchCombo, IdSearchButton, IdTabs, IdFilterGroup, IdFilterList, IdHint, IdStop, IdGauge,
-    IdTreeFirst = 1100,
-};
+enum : int { IdRecordList = 1001, IdStatusBar = 1002, IdHint = 1014, IdStop = 1015, IdGauge = 1016 };
 
 constexpr UINT_PTR kTimerFirstRun = 1;
-constexpr int kSplitter = 4;
-
-const wchar_t* const kTabCaptions[4] = {L"All", L"Application", L"File Folder", L"Web Page"};
-
-struct TTextSizeEntry {
-    unsigned command;
-    int size;
-};
-constexpr TTextSizeEntry kTextSizes[] = {
-    {CmTextLargest, 15}, {CmTextLarger, 12}, {CmTextMedium, 10}, {CmTextSmaller, 9}, {CmTextSmallest, 8}};
-
 
 }  // namespace
 
 TQuilmarWindow::TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> args, TStartFlags flags)
-    : store_(store), args_(std::move(args)), flags_(flags) {
-    records_ = std::make_unique<TRecordStore>(model_, settings_, &store_, recordList_,
-                                              static_cast<IStoreHost&>(*this), ModulePath(), UserDataFolder());
+    : store_(store),
+      args_(std::move(args)),
+      flags_(flags),
+      guard_([this] {
+          if (Handle()) ::PostMessageW(Handle(), kMsgRunQueued, 0, 0);
+      }) {
+    records_ = std::make_unique<TRecordStore>(model_, settings_, &store_, recordList_, static_cast<IStoreHost&>(*this),
+                                              progress_, ModulePath(), UserDataFolder());
     CreateRecorder();
 }
 
 TQuilmarWindow::~TQuilmarWindow() {
     // The window goes while the trees and the model it shows still exist.
     if (Handle()) ::DestroyWindow(Handle());
-    for (auto& t : trees_) {
-        t.Tree().onAdded = nullptr;
-        t.Tree().onRemoving = nullptr;
-        t.Tree().onCleared = nullptr;
-    }
-}
-
-int TQuilmarWindow::Scale(int v) const { return ::MulDiv(v, dpi_, 96); }
-
-int TQuilmarWindow::TextWidth(HWND control) const {
-    wchar_t text[256] = {};
-    int n = ::GetWindowTextW(control, text, 256);
-    HDC dc = ::GetDC(control);
-    HGDIOBJ old = ::SelectObject(dc, font_.get());
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text, n, &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
-    return size.cx;
 }
 
 bool TQuilmarWindow::Create() {
-    RegisterClassOnce(kMainWindowClass, CS_DBLCLKS, ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)),
-                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    HINSTANCE inst = ::GetModuleHandleW(nullptr);
+    HICON icon = static_cast<HICON>(::LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    RegisterClassOnce(kMainWindowClass, CS_DBLCLKS, icon, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     // 1-7: state the rest of the window reads.
     startupInProgress_ = true;
     documentsFolder_ = SpecialFolder(CSIDL_PERSONAL);
-    documentsFolderLower_ = ToLower(Trim(documentsFolder_));
     ownerDrawTabs_ = !IsWow64();
     isAdmin_ = RunAsAdmin().IsAdmin();
     windowsVersion_ = CurrentWindowsVersionName();
@@ -89,23 +62,25 @@ bool TQuilmarWindow::Create() {
     int sw = ::GetSystemMetrics(SM_CXSCREEN);
     int sh = ::GetSystemMetrics(SM_CYSCREEN);
     TBounds b = store_.LoadBounds(sw, sh);
-    bool normal = store_.LoadNormalState();
+    startMaximised_ = !store_.LoadNormalState();
     recListWidth_ = store_.LoadRecListWidth();
-    menuBar_ = store_.User().ReadBool(keys::kSectionDefault, keys::MenuBar1, false);
-    statusBarShown_ = store_.User().ReadBool(keys::kSectionDefault, keys::StatusBar1, false);
-    recordListShown_ = store_.User().ReadBool(keys::kSectionDefault, keys::RecordList1, true);
-    settings_.window.textSize = store_.User().ReadInteger(keys::kSectionDefault, keys::curTextSize, 9);
+    store_.Load(settings_, UserDataFolder(), false);
 
     HWND hwnd = CreateWindowObject(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, MainCaption().c_str(),
                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top, b.width, b.height, nullptr,
                                    nullptr);
     if (!hwnd) return false;
+    // Small icon for the caption and the taskbar.
+    HICON small = static_cast<HICON>(::LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                  ::GetSystemMetrics(SM_CYSMICON), 0));
+    if (small) ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     ::DragAcceptFiles(hwnd, TRUE);
-    startMaximised_ = !normal;
-    SetMenuBar(menuBar_);
-    SetStatusBarShown(statusBarShown_);
-    SetRecordListShown(recordListShown_);
-    ::DragAcceptFiles(hwnd, TRUE);
+    // Until the first-run step has listed and loaded the records, a hand-off
+    // or a drop waits: taken earlier it would make a record of its own.
+    startup_ = guard_.TryEnter(L"start-up");
+    ShowMenuBar(settings_.window.menuBar);
+    ShowStatusBar(settings_.window.statusBar);
+    ShowRecordList(settings_.window.recordList);
     ::SetTimer(hwnd, kTimerFirstRun, 10, nullptr);
     return true;
 }
@@ -116,120 +91,59 @@ void TQuilmarWindow::ShowFirst(int show) {
 }
 
 void TQuilmarWindow::CreateFonts() {
-    HDC dc = ::GetDC(Handle());
-    dpi_ = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ::ReleaseDC(Handle(), dc);
-    auto make = [this](int points, int weight) {
-        return ::CreateFontW(-::MulDiv(points, dpi_, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                             L"Arial");
-    };
-    font_.reset(make(9, FW_NORMAL));
-    boldFont_.reset(make(9, FW_BOLD));
+    {
+        unique_window_dc dc(Handle());
+        dpi_ = dc ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
+    }
+    font_.reset(MakeFont(L"Arial", 9, FW_NORMAL, dpi_));
+    boldFont_.reset(MakeFont(L"Arial", 9, FW_BOLD, dpi_));
 }
 
-void TQuilmarWindow::CreateChildren() {
+void TQuilmarWindow::OnCreate() {
     CreateFonts();
-    HINSTANCE inst = ::GetModuleHandleW(nullptr);
     HWND self = Handle();
-    auto child = [&](DWORD ex, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-        HWND h = ::CreateWindowExW(ex, cls, text, WS_CHILD | style, 0, 0, 0, 0, self,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-        ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return h;
+    commandBar_.Create(self, font_.get(), settings_.record.recordInterval);
+    recordList_.Attach(CreateChild(self, WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
+                                   WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_EXTENDEDSEL | LBS_NOTIFY |
+                                       LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
+                                   IdRecordList, font_.get()));
+    splitter_.Attach(self, recordList_.Handle());
+    splitter_.onDrag = [this](int x) {
+        recListWidth_ = std::max(Scale(40), x);
+        Layout();
     };
-    // Command bar.
-    btnRec_ = child(0, WC_BUTTONW, L"&Record", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IdBtnRec);
-    btnAdd_ = child(0, WC_BUTTONW, L"&Add ...", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IdBtnAdd);
-    btnMore_ = child(0, WC_BUTTONW, L"More..", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IdBtnMore);
-    cbSmartRecord_ = child(0, WC_BUTTONW, L"Smart Record", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IdSmartRecord);
-    lblInterval_ = child(0, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, IdIntervalLabel);
-    tbInterval_ = child(0, TRACKBAR_CLASSW, L"", WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, IdInterval);
-    ::SendMessageW(tbInterval_, TBM_SETRANGE, FALSE, MAKELPARAM(kMinRecordInterval, kMaxRecordInterval));
-    ::SendMessageW(tbInterval_, TBM_SETPOS, TRUE, settings_.record.recordInterval);
-    UpdateIntervalLabel();
-
-    // Record list.
-    HWND list = child(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
-                      WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_EXTENDEDSEL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                          LBS_WANTKEYBOARDINPUT,
-                      IdRecordList);
-    recordList_.Attach(list);
-
-    // Search panel (hidden until asked for).
-    cbSearch_ = child(0, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, IdSearchCombo);
-    btnSearch_ = child(0, WC_BUTTONW, L"Search", WS_TABSTOP | BS_PUSHBUTTON, IdSearchButton);
-
-    // The tabs and their trees.
     model_.SetImages(CreateBaseImageList());
-    tabs_ = child(0, WC_TABCONTROLW, L"",
-                  WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | (ownerDrawTabs_ ? TCS_OWNERDRAWFIXED : 0), IdTabs);
-    TDocTree* models[4] = {&model_.all, &model_.app, &model_.path, &model_.doc};
-    for (int i = 0; i < 4; ++i) {
-        trees_[i].Create(self, IdTreeFirst + i, *models[i], model_.Images());
-        trees_[i].onKey = [this, i](UINT key) { return OnTreeKey(i, key); };
-        trees_[i].onHover = [this](TTreeNode* n) { OnTreeHover(n); };
-        trees_[i].onDoubleClick = [this] { RunCommand(CmOpen); };
-        trees_[i].onContextMenu = [this](POINT pt) { ShowPopup(TMenuTable::DocTree, pt); };
-        if (i == 0)
-            trees_[i].onExpanded = [this](TTreeNode* n, bool expanded) {
-                PumpPendingMessages();
-                records_->NodeExpansionChanged(n, expanded);
-            };
-        ::SetWindowPos(trees_[i].Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    }
-    UpdateTabs();
-    SetTextSize(settings_.window.textSize);
+    trees_.Create(self, model_, ownerDrawTabs_, font_.get(), boldFont_.get(), documentsFolder_);
+    trees_.onKey = [this](int tab, UINT key) { return OnTreeKey(tab, key); };
+    trees_.onHover = [this](TTreeNode* n) { OnTreeHover(n); };
+    trees_.onDoubleClick = [this] { RunCommand(CmOpen); };
+    trees_.onContextMenu = [this](POINT pt) { ShowPopup(TMenuTable::DocTree, pt); };
+    trees_.onExpanded = [this](TTreeNode* n, bool expanded) {
+        PumpPendingMessages();
+        records_->NodeExpansionChanged(n, expanded);
+    };
+    ApplyTextSize(settings_.window.textSize);
+    CreateDialogs();
+    filterList_.Create(self, font_.get());
+    progress_.Create(self, IdHint, IdStop, IdGauge, font_.get());
+    progress_.onShownChanged = [this] { Layout(); };
+    statusBar_ = CreateChild(self, 0, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IdStatusBar, font_.get());
+    int parts[] = {250, -1};
+    ::SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    ::SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"No Items Selected."));
+    RebuildMenus();
+}
 
+void TQuilmarWindow::CreateDialogs() {
     // The settings dialog lives as long as the window.
     TSettingsDialogHooks settingsHooks;
     settingsHooks.listRecords = [this] { records_->ListRecords(); };
     settingsHooks.relaunchElevated = [this] {
-        store_.StoreReopen(TReopen::Settings);
+        Persist(L"reopen settings", [this] { store_.StoreReopen(TReopen::Settings); });
         RestartElevated();
     };
     settingsHooks.startedElevated = flags_.startedElevated;
-    settingsDialog_ = std::make_unique<TFrmMySettings>(settings_, std::move(settingsHooks));
-
-    // Startup-filter group (shown by the settings).
-    gbFilter_ = child(0, WC_BUTTONW, L"Windows Start Filter", BS_GROUPBOX, IdFilterGroup);
-    lvFilter_ = child(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, IdFilterList);
-    ListView_SetExtendedListViewStyle(lvFilter_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.cx = 180;
-    col.pszText = const_cast<wchar_t*>(L"Name");
-    ListView_InsertColumn(lvFilter_, 0, &col);
-    col.pszText = const_cast<wchar_t*>(L"Location");
-    ListView_InsertColumn(lvFilter_, 1, &col);
-
-    // Progress panel (hidden between operations).
-    pnlHint_ = child(WS_EX_STATICEDGE, WC_STATICW, L"", SS_LEFT | SS_CENTERIMAGE | SS_PATHELLIPSIS, IdHint);
-    btnStop_ = child(0, WC_BUTTONW, L"Stop", WS_TABSTOP | BS_PUSHBUTTON, IdStop);
-    gauge_ = child(0, PROGRESS_CLASSW, L"", 0, IdGauge);
-
-    statusBar_ = child(0, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IdStatusBar);
-    int parts[] = {250, -1};
-    ::SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    ::SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"No Items Selected."));
-
-    // Hints of the command-bar buttons.
-    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, self,
-                                 nullptr, inst, nullptr);
-    struct Tip {
-        HWND control;
-        const wchar_t* text;
-    };
-    for (Tip tip : {Tip{btnRec_, L"Scan and Add"}, Tip{btnAdd_, L"Add ..."}, Tip{btnMore_, L"Click here for more..."}}) {
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = self;
-        ti.uId = reinterpret_cast<UINT_PTR>(tip.control);
-        ti.lpszText = const_cast<wchar_t*>(tip.text);
-        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-    RebuildMenus();
+    settingsDialog_ = std::make_unique<TFrmMySettings>(std::move(settingsHooks));
 }
 
 TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
@@ -249,13 +163,12 @@ TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
     };
     state.caption = [this](unsigned id) { return id == CmSendToRemovable ? removableDiskLabel_ : std::wstring(); };
     state.checked = [this](unsigned id) {
-        for (auto t : kTextSizes)
-            if (t.command == id) return settings_.window.textSize == t.size;
+        if (int size = TextSizeOfCommand(id)) return settings_.window.textSize == size;
         switch (id) {
-            case CmMenuBar: return menuBar_;
-            case CmStatusBar: return statusBarShown_;
-            case CmRecordList: return recordListShown_;
-            case CmSearch: return searchShown_;
+            case CmMenuBar: return settings_.window.menuBar;
+            case CmStatusBar: return settings_.window.statusBar;
+            case CmRecordList: return settings_.window.recordList;
+            case CmSearch: return trees_.SearchShown();
             case CmReplayAtStart: return settings_.record.runSelectedRecs;
             case CmAlwaysRunAsAdmin: return settings_.window.alwaysRunAsAdmin;
             case CmOpenLocationAfterPaste: return settings_.window.openLocationAfterPaste;
@@ -268,9 +181,9 @@ TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
 
 void TQuilmarWindow::RebuildMenus() {
     unique_hmenu fresh(BuildMenu(TMenuTable::Main, MenuStateFor(TMenuTable::Main)));
-    if (menuBar_) ::SetMenu(Handle(), fresh.get());
+    if (settings_.window.menuBar) ::SetMenu(Handle(), fresh.get());
     mainMenu_ = std::move(fresh);
-    if (menuBar_) ::DrawMenuBar(Handle());
+    if (settings_.window.menuBar) ::DrawMenuBar(Handle());
 }
 
 void TQuilmarWindow::ShowPopup(TMenuTable table, POINT screen) {
@@ -285,166 +198,30 @@ std::wstring TQuilmarWindow::StatusText(int panel) const {
     return buf;
 }
 
-void TQuilmarWindow::UpdateTabs() {
-    int wanted = model_.WebPageTabVisible() ? 4 : 3;
-    int have = TabCtrl_GetItemCount(tabs_);
-    if (have != wanted) {
-        TabCtrl_DeleteAllItems(tabs_);
-        for (int i = 0; i < wanted; ++i) {
-            TCITEMW item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = const_cast<wchar_t*>(kTabCaptions[i]);
-            TabCtrl_InsertItem(tabs_, i, &item);
-        }
-        if (activeTab_ >= wanted) activeTab_ = 0;
-    }
-    TabCtrl_SetCurSel(tabs_, activeTab_);
-    for (int i = 0; i < 4; ++i) ::ShowWindow(trees_[i].Handle(), i == activeTab_ ? SW_SHOW : SW_HIDE);
-}
-
-void TQuilmarWindow::SelectTab(int tab) {
-    if (tab < 0 || tab >= TabCtrl_GetItemCount(tabs_)) return;
-    activeTab_ = tab;
-    UpdateTabs();
-    ::InvalidateRect(tabs_, nullptr, TRUE);
-}
-
-void TQuilmarWindow::DrawTab(const DRAWITEMSTRUCT* dis) {
-    int index = static_cast<int>(dis->itemID);
-    if (index < 0 || index >= 4) return;
-    ::FillRect(dis->hDC, &dis->rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
-    bool active = index == TabCtrl_GetCurSel(tabs_);
-    HGDIOBJ old = ::SelectObject(dis->hDC, active ? boldFont_.get() : font_.get());
-    ::SetBkMode(dis->hDC, TRANSPARENT);
-    ::SetTextColor(dis->hDC, ::GetSysColor(COLOR_BTNTEXT));
-    RECT r = dis->rcItem;
-    ::DrawTextW(dis->hDC, kTabCaptions[index], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    ::SelectObject(dis->hDC, old);
-}
-
-void TQuilmarWindow::UpdateIntervalLabel() {
-    int v = static_cast<int>(::SendMessageW(tbInterval_, TBM_GETPOS, 0, 0));
-    ::SetWindowTextW(lblInterval_, Format(L"Record Every %d seconds", v).c_str());
-}
-
-bool TQuilmarWindow::SplitterHit(POINT pt) const {
-    if (!recordListShown_) return false;
-    RECT r{};
-    ::GetWindowRect(recordList_.Handle(), &r);
-    ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
-    return pt.x >= r.right && pt.x < r.right + kSplitter && pt.y >= r.top && pt.y < r.bottom;
-}
-
 void TQuilmarWindow::Layout() {
-    if (!tabs_) return;
+    if (!trees_.Tabs()) return;
     RECT rc{};
     ::GetClientRect(Handle(), &rc);
     int width = rc.right;
-    int top = Scale(4), bar = Scale(26);
-    // Command bar.
-    int x = Scale(4);
-    auto place = [&](HWND h, int w) {
-        ::MoveWindow(h, x, top, w, bar, TRUE);
-        x += w + Scale(4);
-    };
-    place(btnRec_, Scale(64));
-    place(btnAdd_, Scale(60));
-    place(btnMore_, Scale(52));
-    place(cbSmartRecord_, TextWidth(cbSmartRecord_) + Scale(24));
-    // PnlSmartRecord stretches to 10 pixels before the right edge; the trackbar is
-    // 10 pixels narrower than the panel.
-    int label = TextWidth(lblInterval_) + Scale(6);
-    int y = top + bar + Scale(4);
-    if (width - Scale(10) - x - label - Scale(10) < Scale(100)) {
-        // A narrow window puts the interval on a row of its own, so the trackbar
-        // stays wide enough to use.
-        x = Scale(4);
-        top = y;
-        y += bar + Scale(2);
-    }
-    int panel = std::max(0, width - Scale(10) - x);
-    label = std::min(panel, label);
-    ::MoveWindow(lblInterval_, x, top, label, bar, TRUE);
-    ::MoveWindow(tbInterval_, x + label, top, std::max(0, panel - label - Scale(10)), bar, TRUE);
-
+    int y = commandBar_.Layout(width, dpi_);
     int bottom = rc.bottom;
-    if (statusBarShown_) {
+    if (settings_.window.statusBar) {
         ::SendMessageW(statusBar_, WM_SIZE, 0, 0);
         RECT sr{};
         ::GetWindowRect(statusBar_, &sr);
         bottom -= sr.bottom - sr.top;
     }
-    if (progressShown_) {
-        int h = Scale(22);
-        bottom -= h + Scale(2);
-        int stop = Scale(60), gauge = std::min(Scale(160), width / 3);
-        ::MoveWindow(pnlHint_, Scale(2), bottom, std::max(0, width - stop - gauge - Scale(10)), h, TRUE);
-        ::MoveWindow(btnStop_, width - stop - gauge - Scale(6), bottom, stop, h, TRUE);
-        ::MoveWindow(gauge_, width - gauge - Scale(2), bottom + Scale(3), gauge, h - Scale(6), TRUE);
-        bottom -= Scale(2);
-    }
+    bottom = progress_.Layout(width, bottom, dpi_);
     int left = 0;
-    if (recordListShown_) {
+    if (settings_.window.recordList) {
         int w = std::clamp(recListWidth_, Scale(40), std::max(Scale(40), width - Scale(100)));
         ::MoveWindow(recordList_.Handle(), 0, y, w, bottom - y, TRUE);
-        left = w + kSplitter;
+        left = w + TSplitter::kWidth;
     }
-    int detailsWidth = std::max(0, width - left);
-    int dy = y;
-    if (searchShown_) {
-        int h = Scale(24);
-        int button = Scale(60);
-        // The combo box is 20 pixels narrower than its panel.
-        ::MoveWindow(cbSearch_, left, dy, std::max(0, detailsWidth - Scale(20) - button), Scale(200), TRUE);
-        ::MoveWindow(btnSearch_, left + detailsWidth - Scale(20) - button + Scale(4), dy, button, h - Scale(2), TRUE);
-        dy += h;
-    }
-    int filterHeight = filterShown_ ? std::min(Scale(150), (bottom - dy) / 2) : 0;
-    int tabsBottom = bottom - filterHeight;
-    ::MoveWindow(tabs_, left, dy, detailsWidth, std::max(0, tabsBottom - dy), TRUE);
-    RECT page{left, dy, left + detailsWidth, tabsBottom};
-    TabCtrl_AdjustRect(tabs_, FALSE, &page);
-    for (auto& t : trees_)
-        ::MoveWindow(t.Handle(), page.left, page.top, std::max(0L, page.right - page.left),
-                     std::max(0L, page.bottom - page.top), TRUE);
-    if (filterShown_) {
-        ::MoveWindow(gbFilter_, left, tabsBottom + kSplitter, detailsWidth, filterHeight - kSplitter, TRUE);
-        RECT inner{left + Scale(8), tabsBottom + kSplitter + Scale(18), left + detailsWidth - Scale(8),
-                   tabsBottom + filterHeight - Scale(8)};
-        ::MoveWindow(lvFilter_, inner.left, inner.top, std::max(0L, inner.right - inner.left),
-                     std::max(0L, inner.bottom - inner.top), TRUE);
-        // The first column is 180 wide; the second takes the rest less 5.
-        RECT lv{};
-        ::GetClientRect(lvFilter_, &lv);
-        ListView_SetColumnWidth(lvFilter_, 0, 180);
-        ListView_SetColumnWidth(lvFilter_, 1, std::max(0L, lv.right - 180 - 5));
-    }
-}
-
-void TQuilmarWindow::SetMenuBar(bool on) {
-    menuBar_ = on;
-    ::SetMenu(Handle(), on ? mainMenu_.get() : nullptr);
-    Layout();
-}
-
-void TQuilmarWindow::SetStatusBarShown(bool on) {
-    statusBarShown_ = on;
-    ::ShowWindow(statusBar_, on ? SW_SHOW : SW_HIDE);
-    Layout();
-}
-
-void TQuilmarWindow::SetRecordListShown(bool on) {
-    recordListShown_ = on;
-    ::ShowWindow(recordList_.Handle(), on ? SW_SHOW : SW_HIDE);
-    Layout();
-}
-
-void TQuilmarWindow::SetTextSize(int size) {
-    settings_.window.textSize = size;
-    treeFont_.reset(::CreateFontW(-::MulDiv(size, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                  DEFAULT_PITCH | FF_SWISS, L"Arial"));
-    for (auto& t : trees_) ::SendMessageW(t.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(treeFont_.get()), TRUE);
+    int filterHeight = filterList_.Shown() ? std::min(Scale(150), (bottom - y) / 2) : 0;
+    int treesBottom = bottom - filterHeight;
+    trees_.Layout(RECT{left, y, width, treesBottom}, dpi_);
+    filterList_.Layout(RECT{left, treesBottom + TSplitter::kWidth, width, bottom}, dpi_);
 }
 
 void TQuilmarWindow::ApplySettings() {
@@ -453,149 +230,46 @@ void TQuilmarWindow::ApplySettings() {
     ::SetWindowPos(Handle(), settings_.record.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, r.left, r.top,
                    r.right - r.left, r.bottom - r.top, 0);
     runValue_.Apply(settings_.record.runWhenWindowsStarts, RunValueData(ModuleFolder()));
-    filterShown_ = settings_.record.displayPCStartFilterList;
-    ::ShowWindow(gbFilter_, filterShown_ ? SW_SHOW : SW_HIDE);
-    ::ShowWindow(lvFilter_, filterShown_ ? SW_SHOW : SW_HIDE);
-    SetTextSize(settings_.window.textSize);
-    ::SendMessageW(tbInterval_, TBM_SETPOS, TRUE, settings_.record.recordInterval);
-    UpdateIntervalLabel();
+    if (!settings_.record.displayPCStartFilterList) filterList_.Show(false);
+    ApplyTextSize(settings_.window.textSize);
+    commandBar_.SetInterval(settings_.record.recordInterval);
     RebuildMenus();
     Layout();
 }
 
-void TQuilmarWindow::ShowTrees() {
-    for (auto& t : trees_) {
-        t.SetImages(model_.Images());  // a loaded record brings its own images
-        t.Rebuild();
-    }
-    UpdateTabs();
+void TQuilmarWindow::ApplyTextSize(int size) {
+    settings_.window.textSize = size;
+    treeFont_.reset(MakeFont(L"Arial", size, FW_NORMAL, dpi_));
+    trees_.SetTreeFont(treeFont_.get());
 }
 
-// IEntryHost
-void TQuilmarWindow::HoldTreeRepaints(bool hold) { trees_[0].HoldRedraw(hold); }
-void TQuilmarWindow::PumpMessages() { PumpPendingMessages(); }
-void TQuilmarWindow::SaveSelectedRecord() { records_->SaveSelectedRecord(); }
-void TQuilmarWindow::ReselectRecord() { records_->SelectRecord(); }
-void TQuilmarWindow::RestoreSmartRecord() {
-    bool on = store_.LoadSmartRecord();
-    ::SendMessageW(cbSmartRecord_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (hooks_.smartRecord) hooks_.smartRecord(on);
-}
-
-void TQuilmarWindow::ShowLastRecordedPath() {
-    SelectTab(0);
-    UpdateTabs();
-    SelectItemByPath(recorder_->LastRecordedPath());
-}
-
-// IStoreHost
-void TQuilmarWindow::SetStatusTexts(const std::wstring& panel0, const std::wstring& panel1) {
-    ::SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(panel0.c_str()));
-    ::SendMessageW(statusBar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(panel1.c_str()));
-}
-
-void TQuilmarWindow::ShowSearchEntry() {
-    if (searchEntry_) return;
-    searchEntry_ = true;
-    RebuildMenus();
-}
-
-void TQuilmarWindow::TreesChanged() {
-    ShowTrees();
-    hovered_ = nullptr;
-}
-
-void TQuilmarWindow::ShowProgress(bool show) {
-    progressShown_ = show;
-    for (HWND h : {pnlHint_, btnStop_, gauge_}) ::ShowWindow(h, show ? SW_SHOW : SW_HIDE);
+void TQuilmarWindow::ShowMenuBar(bool on) {
+    settings_.window.menuBar = on;
+    ::SetMenu(Handle(), on ? mainMenu_.get() : nullptr);
     Layout();
 }
 
-void TQuilmarWindow::SetHint(const std::wstring& text) {
-    // A save shows every item's path in turn: repainting the line for each of
-    // thousands of items would cost more than the save, so it follows at most
-    // every 30 ms (an empty text always goes through).
-    ULONGLONG now = ::GetTickCount64();
-    if (!text.empty() && now - hintShownAt_ < 30) return;
-    hintShownAt_ = now;
-    ::SetWindowTextW(pnlHint_, text.c_str());
+void TQuilmarWindow::ShowStatusBar(bool on) {
+    settings_.window.statusBar = on;
+    ShowControl(statusBar_, on);
+    Layout();
 }
 
-void TQuilmarWindow::SetGauge(int position, int maximum) {
-    ::SendMessageW(gauge_, PBM_SETRANGE32, 0, std::max(1, maximum));
-    ::SendMessageW(gauge_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+void TQuilmarWindow::ShowRecordList(bool on) {
+    settings_.window.recordList = on;
+    ShowControl(recordList_.Handle(), on);
+    Layout();
 }
 
-void TQuilmarWindow::Pump() { PumpPendingMessages(); }
-
-bool TQuilmarWindow::Confirm(const std::wstring& text) {
-    return ::MessageBoxW(Handle(), text.c_str(), kProductName, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
-}
-
-bool TQuilmarWindow::RunSettingsDialog() { return RunSettingsCommand(); }
-
-bool TQuilmarWindow::RunSettingsCommand() {
-    store_.Load(settings_, UserDataFolder(), runValue_.Present());
-    store_.StoreReopen(TReopen::Nothing);
-    if (!settingsDialog_->Show(Handle())) return false;
-    store_.Store(settings_);
-    ApplySettings();
-    return true;
-}
-
-void TQuilmarWindow::RestartElevated() {
-    TShellCall call = ElevationRelaunchCall(ModuleFolder(), L"");
-    ::ShellExecuteW(Handle(), call.verb.c_str(), call.file.c_str(), nullptr, nullptr, call.show);
-    try {
-        store_.User().WriteBool(keys::kSectionDefault, keys::runasadmin, true);
-    } catch (const TSettingsWriteError&) {
-    }
-    ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
-}
-
-std::optional<std::wstring> TQuilmarWindow::AskNewName(const std::wstring& current) {
-    return renameDialog_.Ask(Handle(), current);
-}
-
-void TQuilmarWindow::PinOnWindows7() {
-    int state = store_.User().ReadInteger(keys::kSectionInstall, keys::PinToTaskBar, 0);
-    if (state == 0) {
-        store_.User().WriteInteger(keys::kSectionInstall, keys::PinToTaskBar, 1);
-    } else if (state == 1 && !isAdmin_) {
-        store_.User().WriteInteger(keys::kSectionInstall, keys::PinToTaskBar, 2);
-        std::wstring link = JoinPath(JoinPath(SpecialFolder(CSIDL_COMMON_PROGRAMS), kProductName), L"QuilMar.lnk");
-        ::ShellExecuteW(Handle(), L"TaskbarPin", link.c_str(), nullptr, nullptr, SW_SHOW);
-        ::ShellExecuteW(Handle(), L"StartPin", link.c_str(), nullptr, nullptr, SW_SHOW);
-    }
-}
-
-void TQuilmarWindow::CreateSendToShortcut() {
-    std::wstring link = JoinPath(SpecialFolder(CSIDL_SENDTO), L"Quilmar.lnk");
-    if (PathExists(link)) return;
-    ComPtr<IShellLinkW> shellLink;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shellLink)))) return;
-    shellLink->SetPath(ModulePath().c_str());
-    shellLink->SetWorkingDirectory(ModuleFolder().c_str());
-    ComPtr<IPersistFile> file;
-    if (SUCCEEDED(shellLink.As(&file))) file->Save(link.c_str(), TRUE);
-}
-
-void TQuilmarWindow::Reopen() {
-    switch (store_.LoadReopen()) {
-        case TReopen::AddItems: RunCommand(CmAdd); break;
-        case TReopen::Record: RunCommand(CmRecord); break;
-        case TReopen::SmartRecordOn:
-            ::SendMessageW(cbSmartRecord_, BM_SETCHECK, BST_CHECKED, 0);
-            if (hooks_.smartRecord) hooks_.smartRecord(true);
-            break;
-        case TReopen::Settings: RunCommand(CmSettings); break;
-        case TReopen::StartupManager: RunCommand(CmStartupManager); break;
-        case TReopen::Nothing: break;
-    }
-}
+// ---- The first-run step -----------------------------------------------------------
 
 void TQuilmarWindow::FirstRun() {
     ::KillTimer(Handle(), kTimerFirstRun);
+    // However the step ends, the window is free for what waited for it.
+    scope_exit done([this] {
+        startupInProgress_ = false;
+        startup_.reset();
+    });
     // 2: the run-as-administrator commands are built per menu from the start flags.
     if (windowsVersion_ == L"windows 7") PinOnWindows7();
     store_.Load(settings_, UserDataFolder(), runValue_.Present());
@@ -616,32 +290,169 @@ void TQuilmarWindow::FirstRun() {
     } else {
         // The first record: a start with entries records at once; otherwise as
         // the record command does.
-        if (!args_.empty() && args_[0] != L"/install" && args_[0] != L"/run")
+        if (!args_.empty() && args_[0] != kSwitchInstall && args_[0] != kSwitchRun)
             RecordOperation(true);
         else
             BtnRecClick();
         ProcessOwnCommandLine(args_, ContextMenuFilePath(), *recorder_, *this);
     }
     Reopen();
-    startupInProgress_ = false;
+}
+
+// ---- Messages ---------------------------------------------------------------------
+
+LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE: OnCreate(); return 0;
+        case WM_SIZE: Layout(); return 0;
+        case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
+        case WM_TIMER: OnTimer(wp); return 0;
+        case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+        case WM_HSCROLL: OnHScroll(reinterpret_cast<HWND>(lp), LOWORD(wp)); return 0;
+        case WM_NOTIFY: return OnNotify(msg, wp, lp);
+        case WM_DRAWITEM: return trees_.OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)) ? TRUE : FALSE;
+        case WM_SETCURSOR: return splitter_.OnSetCursor(reinterpret_cast<HWND>(wp)) ? TRUE : Default(msg, wp, lp);
+        case WM_LBUTTONDOWN: splitter_.OnButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); return 0;
+        case WM_MOUSEMOVE: splitter_.OnMouseMove(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); return 0;
+        case WM_LBUTTONUP: splitter_.OnButtonUp(); return 0;
+        case WM_CONTEXTMENU:
+            OnContextMenu(reinterpret_cast<HWND>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            return 0;
+        case WM_VKEYTOITEM:
+            if (reinterpret_cast<HWND>(lp) == recordList_.Handle()) OnRecordListKey(LOWORD(wp));
+            return -1;
+        case WM_COPYDATA: OnHandoff(); return 1;  // the payload only says "read the hand-off file now"
+        case WM_DEVICECHANGE: OnDeviceChange(wp); return TRUE;
+        case WM_EXITSIZEMOVE: Persist(L"window state", [this] { StoreWindowState(); }); return 0;
+        case WM_CLOSE: OnClose(); return 0;
+        case WM_DESTROY: OnDestroy(); return 0;
+        case kMsgRunQueued: guard_.DrainQueue(); return 0;
+        default: return Default(msg, wp, lp);
+    }
+}
+
+void TQuilmarWindow::OnTimer(UINT_PTR id) {
+    if (id == kTimerFirstRun) Guarded(L"first run", [this] { FirstRun(); });
+    if (id == kTimerFinish) TimerFinishTimer();
+}
+
+void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
+    if (from == recordList_.Handle()) {
+        if (code == LBN_SELCHANGE) OnRecordListSelChange();
+        return;
+    }
+    if (commandBar_.IsInterval(from)) return;
+    if (progress_.IsStopButton(from)) {
+        progress_.RequestStop();
+        return;
+    }
+    switch (id) {
+        case TCommandBar::kIdBtnRec: RunCommand(CmRecord); return;
+        case TCommandBar::kIdBtnAdd: RunCommand(CmAdd); return;
+        case TCommandBar::kIdBtnMore: RunCommand(CmRecordMore); return;
+        case TCommandBar::kIdSmartRecord: OnSmartRecordClicked(); return;
+        case TDocTreePane::kIdSearchButton: RunCommand(CmSearchGo); return;
+        default:
+            if (!from) RunCommand(static_cast<unsigned>(id));  // menus and accelerators
+            return;
+    }
+}
+
+void TQuilmarWindow::OnHScroll(HWND from, int code) {
+    if (!commandBar_.IsInterval(from)) return;
+    settings_.record.recordInterval = commandBar_.IntervalMoved();
+    if (code == TB_ENDTRACK) Persist(L"interval", [this] { store_.StoreOption(settings_, keys::tbRecordInterval); });
+}
+
+LRESULT TQuilmarWindow::OnNotify(UINT msg, WPARAM wp, LPARAM lp) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lp);
+    LRESULT result = 0;
+    if (trees_.OnNotify(hdr, result)) return result;
+    if (filterList_.List().OnNotify(*hdr)) return 0;
+    return Default(msg, wp, lp);
+}
+
+void TQuilmarWindow::OnContextMenu(HWND from, POINT pt) {
+    if (pt.x == -1 && pt.y == -1) ::GetCursorPos(&pt);
+    if (from == recordList_.Handle())
+        ShowPopup(TMenuTable::RecList, pt);
+    else if (from == Handle() || from == trees_.Tabs())
+        ShowPopup(TMenuTable::App, pt);
+}
+
+void TQuilmarWindow::OnRecordListSelChange() {
+    // During a long operation the click is taken afterwards: the list shows the
+    // record in use until then, and the operation keeps saving into it.
+    int caret = static_cast<int>(::SendMessageW(recordList_.Handle(), LB_GETCARETINDEX, 0, 0));
+    std::wstring clicked = caret >= 0 && caret < recordList_.Count() ? recordList_.Text(caret) : std::wstring();
+    if (guard_.Busy()) {
+        recordList_.ShowCursorSelection();
+        guard_.RunOrQueue(L"select record", [this, clicked] {
+            int at = recordList_.IndexOf(clicked);
+            if (at < 0) return;
+            recordList_.SelectOnly(at);
+            records_->SelectRecord();
+        });
+        return;
+    }
+    guard_.RunOrQueue(L"select record", [this] {
+        recordList_.CursorMovedByUser();
+        records_->SelectRecord();
+    });
+}
+
+void TQuilmarWindow::OnSmartRecordClicked() {
+    bool on = commandBar_.SmartRecordChecked();
+    Persist(L"smart record", [&] { store_.User().WriteBool(keys::kSectionDefault, keys::cbSmartRecord, on); });
+    guard_.RunOrQueue(L"smart record", [this, on] {
+        if (hooks_.smartRecord) hooks_.smartRecord(on);
+    });
+}
+
+void TQuilmarWindow::OnDropFiles(HDROP drop) {
+    // The names are taken now, so the drop can be released at once; adding
+    // them waits for a long operation to end.
+    unique_hdrop owned(drop);
+    std::vector<std::wstring> files;
+    UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring file(length + 1, L'\0');
+        ::DragQueryFileW(drop, i, file.data(), length + 1);
+        file.resize(length);
+        files.push_back(file);
+    }
+    guard_.RunOrQueue(L"dropped files", [this, files] { AddDroppedFiles(files); });
 }
 
 void TQuilmarWindow::OnHandoff() {
-    // Entries that arrive while a record operation pumps messages wait for its
-    // end: added now, they would be saved to a record the run then replaces.
-    if (recorder_->Running()) {
-        handoffPending_ = true;
-        return;
-    }
-    if (inHandoff_) return;
-    inHandoff_ = true;
-    try {
-        HandleHandoffFile(HandoffFilePath(), *recorder_, *this);
-    } catch (...) {
-        inHandoff_ = false;
-        throw;
-    }
-    inHandoff_ = false;
+    // The file is read before the answer, so the second copy may end and a
+    // third may replace the file; the entries are added once no long operation
+    // holds the window (a recording, a record being loaded).
+    auto lines = ReadHandoffFile(HandoffFilePath());
+    guard_.RunOrQueue(L"hand-off", [this, lines] { AddHandoffEntries(lines, *recorder_, *this, progress_); });
+}
+
+void TQuilmarWindow::OnDeviceChange(WPARAM event) {
+    if (event != DBT_DEVICEARRIVAL) return;
+    guard_.RunOrQueue(L"removable disk", [this] { RemovableDisks(true); });
+}
+
+void TQuilmarWindow::OnClose() {
+    // A close request stops a deletion of records at once; any other long
+    // operation ends first, then the window closes.
+    progress_.RequestStop();
+    guard_.RunOrQueue(L"close", [this] { CloseWindow(); });
+}
+
+void TQuilmarWindow::CloseWindow() {
+    Persist(L"window state", [this] { StoreWindowState(); });
+    ::DestroyWindow(Handle());
+}
+
+void TQuilmarWindow::OnDestroy() {
+    ::SetMenu(Handle(), nullptr);
+    ::PostQuitMessage(0);
 }
 
 void TQuilmarWindow::StoreWindowState() {
@@ -653,7 +464,7 @@ void TQuilmarWindow::StoreWindowState() {
     w.top = r.top;
     w.width = r.right - r.left;
     w.height = r.bottom - r.top;
-    w.smartRecord = ::SendMessageW(cbSmartRecord_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    w.smartRecord = commandBar_.SmartRecordChecked();
     w.recListWidth = recListWidth_;
     w.recordIndex = recordList_.Cursor();
     store_.StoreWindowState(w);
@@ -668,7 +479,7 @@ void TQuilmarWindow::OnRecordListKey(WPARAM key) {
     } else if (ctrl && key == 'A') {
         recordList_.SelectAll();
     } else if (ctrl && key == 'V') {
-        records_->SaveOpenRecord(TSaveRule::New);
+        RunCommand(CmSaveAsNewRecord);
     }
 }
 
@@ -676,7 +487,7 @@ bool TQuilmarWindow::OnTreeKey(int tab, UINT key) {
     bool ctrl = ::GetKeyState(VK_CONTROL) < 0, shift = ::GetKeyState(VK_SHIFT) < 0;
     if (ctrl) {
         switch (key) {
-            case 'A': trees_[tab].SelectTopLevelAndChildren(); return true;
+            case 'A': trees_.View(tab).SelectTopLevelAndChildren(); return true;
             case 'O': RunCommand(CmOpen); return true;
             case 'L': RunCommand(CmOpenFileLocation); return true;
             case 'W': RunCommand(CmOpenWith); return true;
@@ -687,10 +498,10 @@ bool TQuilmarWindow::OnTreeKey(int tab, UINT key) {
     }
     switch (key) {
         case VK_RETURN:
-        case VK_SPACE: QuickOpenItem(); return true;
+        case VK_SPACE: RunCommand(CmQuickOpen); return true;
         case VK_ESCAPE:
             // Every node of the All tree is deselected, whichever tree has the key.
-            trees_[0].DeselectAll();
+            trees_.View(0).DeselectAll();
             return true;
         case VK_DELETE: RunCommand(CmDeleteSelected); return true;
         case 'W':
@@ -709,8 +520,8 @@ bool TQuilmarWindow::PreTranslate(MSG& msg) {
             return true;
         }
         if (ctrl && msg.wParam == 'F') {
-            if (!searchShown_) RunCommand(CmSearch);
-            ::SetFocus(cbSearch_);
+            if (!trees_.SearchShown()) RunCommand(CmSearch);
+            ::SetFocus(trees_.SearchCombo());
             return true;
         }
     }
@@ -718,256 +529,51 @@ bool TQuilmarWindow::PreTranslate(MSG& msg) {
 }
 
 void TQuilmarWindow::OnTreeHover(TTreeNode* node) {
-    if (node == hovered_) return;
-    hovered_ = node;
     if (!node || !model_.items.IsValid(node->Index())) return;
     SetStatusTexts(L"   Title : " + node->Text(), L" Location : " + model_.items.At(node->Index()).path);
 }
 
-void TQuilmarWindow::ShowHelp() {
-    std::wstring help = ModuleFolder() + kProductName + L".chm";
-    if (IsExistingFile(help))
-        ::ShellExecuteW(Handle(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    else
-        OpenWeb(kOnlineGuide, SW_SHOWMAXIMIZED);
+// ---- Hosts --------------------------------------------------------------------------
+
+void TQuilmarWindow::SetStatusTexts(const std::wstring& panel0, const std::wstring& panel1) {
+    ::SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(panel0.c_str()));
+    ::SendMessageW(statusBar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(panel1.c_str()));
 }
 
-void TQuilmarWindow::OpenWeb(const std::wstring& address, int show) {
-    ::ShellExecuteW(Handle(), L"open", address.c_str(), nullptr, nullptr, show);
+void TQuilmarWindow::ShowSearchEntry() {
+    if (searchEntry_) return;
+    searchEntry_ = true;
+    RebuildMenus();
 }
 
-void TQuilmarWindow::RunCommand(unsigned id) {
-    if (RunItemCommand(id)) return;
-    for (auto t : kTextSizes) {
-        if (t.command == id) {
-            SetTextSize(t.size);
-            store_.User().WriteInteger(keys::kSectionDefault, keys::curTextSize, t.size);
-            RebuildMenus();
-            records_->SelectRecord();
-            return;
-        }
-    }
-    switch (id) {
-        case CmMenuBar:
-            SetMenuBar(!menuBar_);
-            store_.User().WriteBool(keys::kSectionDefault, keys::MenuBar1, menuBar_);
-            RebuildMenus();
-            return;
-        case CmStatusBar:
-            SetStatusBarShown(!statusBarShown_);
-            store_.User().WriteBool(keys::kSectionDefault, keys::StatusBar1, statusBarShown_);
-            RebuildMenus();
-            return;
-        case CmRecordList:
-            SetRecordListShown(!recordListShown_);
-            store_.User().WriteBool(keys::kSectionDefault, keys::RecordList1, recordListShown_);
-            RebuildMenus();
-            return;
-        case CmReplayAtStart:
-            settings_.record.runSelectedRecs = !settings_.record.runSelectedRecs;
-            store_.User().WriteBool(keys::kSectionDefault, keys::MnRunSelectedRecs, settings_.record.runSelectedRecs);
-            return;
-        case CmAlwaysRunAsAdmin:
-            settings_.window.alwaysRunAsAdmin = !settings_.window.alwaysRunAsAdmin;
-            store_.Common().WriteBool(keys::kSectionDefault, keys::AlwaysRunAsAdmin, settings_.window.alwaysRunAsAdmin);
-            if (settings_.window.alwaysRunAsAdmin && !flags_.startedElevated) RunCommand(CmRunAsAdministrator);
-            return;
-        case CmOpenLocationAfterPaste:
-            settings_.window.openLocationAfterPaste = !settings_.window.openLocationAfterPaste;
-            store_.User().WriteBool(keys::kSectionDefault, keys::Openfilelocationafterpaste,
-                                    settings_.window.openLocationAfterPaste);
-            return;
-        case CmOpenLocationAfterSent:
-            settings_.window.openLocationAfterSendTo = !settings_.window.openLocationAfterSendTo;
-            store_.User().WriteBool(keys::kSectionDefault, keys::Openfilelocationaftersendto,
-                                    settings_.window.openLocationAfterSendTo);
-            return;
-        case CmSearch:
-            searchShown_ = !searchShown_;
-            ::ShowWindow(cbSearch_, searchShown_ ? SW_SHOW : SW_HIDE);
-            ::ShowWindow(btnSearch_, searchShown_ ? SW_SHOW : SW_HIDE);
-            if (searchShown_) ::SetFocus(cbSearch_);
-            if (!searchShown_) records_->SelectRecord();
-            RebuildMenus();
-            Layout();
-            return;
-        case CmRecRefresh: records_->ListRecords(); return;
-        case CmRecDelete: records_->DeleteSelectedRecords(); return;
-        case CmRecRename: records_->RenameSelectedRecord(); return;
-        case CmRecord: BtnRecClick(); return;
-        case CmFullExpand:
-        case CmFullCollapse:
-            for (int t : {0, 2, 3, 1}) trees_[t].ExpandAll(id == CmFullExpand);
-            return;
-        case CmHelp: ShowHelp(); return;
-        case CmHomePage: OpenWeb(kHomePage, SW_SHOWNORMAL); return;
-        case CmOnlineGuide: OpenWeb(kOnlineGuide, SW_SHOWMAXIMIZED); return;
-        case CmOpenApplicationPath:
-            ::ShellExecuteW(Handle(), L"explore", ModuleFolder().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-            return;
-        case CmRecordMore: {
-            POINT pt{};
-            ::GetCursorPos(&pt);
-            ShowPopup(TMenuTable::More, pt);
-            return;
-        }
-        case CmStop: stopRequest_ = true; return;
-        case CmSettings: RunSettingsCommand(); return;
-        case CmAbout: ShowAboutBox(Handle()); return;
-        case CmRunAsAdministrator: RestartElevated(); return;
-        case CmExit: ::PostMessageW(Handle(), WM_CLOSE, 0, 0); return;
-        default:
-            if (hooks_.command) hooks_.command(id);
-            return;
-    }
+bool TQuilmarWindow::Confirm(const std::wstring& text) { return AskOkCancel(Handle(), text, kProductName); }
+
+std::optional<std::wstring> TQuilmarWindow::AskNewName(const std::wstring& current) {
+    return renameDialog_.Ask(Handle(), current);
 }
 
-LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_CREATE:
-            CreateChildren();
-            return 0;
-        case WM_SIZE:
-            Layout();
-            return 0;
-        case WM_DROPFILES:
-            OnDropFiles(reinterpret_cast<HDROP>(wp));
-            return 0;
-        case WM_TIMER:
-            if (wp == kTimerFirstRun) FirstRun();
-            if (wp == kTimerFinish) TimerFinishTimer();
-            return 0;
-        case WM_COMMAND: {
-            int id = LOWORD(wp), code = HIWORD(wp);
-            HWND from = reinterpret_cast<HWND>(lp);
-            if (from == recordList_.Handle()) {
-                if (code == LBN_SELCHANGE) {
-                    recordList_.CursorMovedByUser();
-                    records_->SelectRecord();
-                }
-                return 0;
-            }
-            if (from == tbInterval_) return 0;
-            switch (id) {
-                case IdBtnRec: RunCommand(CmRecord); return 0;
-                case IdBtnAdd: RunCommand(CmAdd); return 0;
-                case IdBtnMore: RunCommand(CmRecordMore); return 0;
-                case IdStop: RunCommand(CmStop); return 0;
-                case IdSmartRecord: {
-                    bool on = ::SendMessageW(cbSmartRecord_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-                    store_.User().WriteBool(keys::kSectionDefault, keys::cbSmartRecord, on);
-                    if (hooks_.smartRecord) hooks_.smartRecord(on);
-                    return 0;
-                }
-                case IdSearchButton: RunCommand(CmSearchGo); return 0;
-                default:
-                    if (!from) RunCommand(static_cast<unsigned>(id));  // menus and accelerators
-                    return 0;
-            }
+void TQuilmarWindow::ShowLastRecordedPath() {
+    SelectTab(0);
+    SelectItemByPath(recorder_->LastRecordedPath());
+}
+
+void TQuilmarWindow::RestoreSmartRecord() {
+    bool on = store_.LoadSmartRecord();
+    commandBar_.SetSmartRecordChecked(on);
+    if (hooks_.smartRecord) hooks_.smartRecord(on);
+}
+
+bool TQuilmarWindow::Persist(const wchar_t* what, const std::function<void()>& write) {
+    try {
+        write();
+        return true;
+    } catch (const TSettingsWriteError& e) {
+        ReportFault(what, e.what());
+        if (!settingsRefusalShown_ && statusBar_) {
+            settingsRefusalShown_ = true;
+            ::SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(e.Message().c_str()));
         }
-        case WM_HSCROLL:
-            if (reinterpret_cast<HWND>(lp) == tbInterval_) {
-                settings_.record.recordInterval = static_cast<int>(::SendMessageW(tbInterval_, TBM_GETPOS, 0, 0));
-                UpdateIntervalLabel();
-                if (LOWORD(wp) == TB_ENDTRACK)
-                    store_.User().WriteInteger(keys::kSectionDefault, keys::tbRecordInterval,
-                                               settings_.record.recordInterval);
-            }
-            return 0;
-        case WM_NOTIFY: {
-            auto* hdr = reinterpret_cast<NMHDR*>(lp);
-            if (hdr->hwndFrom == tabs_ && hdr->code == TCN_SELCHANGE) {
-                SelectTab(TabCtrl_GetCurSel(tabs_));
-                return 0;
-            }
-            for (int i = 0; i < 4; ++i) {
-                if (hdr->hwndFrom != trees_[i].Handle()) continue;
-                if (hdr->code == TVN_GETINFOTIPW) {
-                    auto* tip = reinterpret_cast<NMTVGETINFOTIPW*>(lp);
-                    TTreeNode* n = trees_[i].NodeOf(tip->hItem);
-                    if (n && model_.items.IsValid(n->Index()))
-                        lstrcpynW(tip->pszText, model_.items.At(n->Index()).path.c_str(), tip->cchTextMax);
-                    return 0;
-                }
-                bool handled = false;
-                LRESULT r = trees_[i].OnNotify(hdr, handled);
-                if (handled) return r;
-            }
-            return Default(msg, wp, lp);
-        }
-        case WM_DRAWITEM: {
-            auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            if (dis->hwndItem == tabs_) {
-                DrawTab(dis);
-                return TRUE;
-            }
-            return FALSE;
-        }
-        case WM_SETCURSOR: {
-            POINT pt{};
-            ::GetCursorPos(&pt);
-            ::ScreenToClient(Handle(), &pt);
-            if (reinterpret_cast<HWND>(wp) == Handle() && SplitterHit(pt)) {
-                ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEWE));
-                return TRUE;
-            }
-            return Default(msg, wp, lp);
-        }
-        case WM_LBUTTONDOWN: {
-            POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-            if (SplitterHit(pt)) {
-                draggingSplitter_ = true;
-                ::SetCapture(Handle());
-            }
-            return 0;
-        }
-        case WM_MOUSEMOVE:
-            if (draggingSplitter_) {
-                recListWidth_ = std::max(Scale(40), static_cast<int>(static_cast<short>(LOWORD(lp))));
-                Layout();
-            }
-            return 0;
-        case WM_LBUTTONUP:
-            if (draggingSplitter_) {
-                draggingSplitter_ = false;
-                ::ReleaseCapture();
-            }
-            return 0;
-        case WM_CONTEXTMENU: {
-            HWND from = reinterpret_cast<HWND>(wp);
-            POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-            if (pt.x == -1 && pt.y == -1) ::GetCursorPos(&pt);
-            if (from == recordList_.Handle()) {
-                ShowPopup(TMenuTable::RecList, pt);
-            } else if (from == Handle() || from == tabs_) {
-                ShowPopup(TMenuTable::App, pt);
-            }
-            return 0;
-        }
-        case WM_VKEYTOITEM:
-            if (reinterpret_cast<HWND>(lp) == recordList_.Handle()) OnRecordListKey(LOWORD(wp));
-            return -1;
-        case WM_COPYDATA:
-            // The payload only says "read the hand-off file now".
-            OnHandoff();
-            return 1;
-        case WM_DEVICECHANGE:
-            if (wp == DBT_DEVICEARRIVAL) RemovableDisks(true);
-            return TRUE;
-        case WM_EXITSIZEMOVE:
-            StoreWindowState();
-            return 0;
-        case WM_CLOSE:
-            stopRequest_ = true;
-            StoreWindowState();
-            ::DestroyWindow(Handle());
-            return 0;
-        case WM_DESTROY:
-            ::SetMenu(Handle(), nullptr);
-            ::PostQuitMessage(0);
-            return 0;
-        default:
-            return Default(msg, wp, lp);
+        return false;
     }
 }
 

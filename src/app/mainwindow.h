@@ -1,7 +1,9 @@
-// The main window TQuilmarWindow: the record list, the four document trees, the
-// command bar, the progress panel and the status bar. It owns the record model,
-// the live settings and the record store, runs the first-run step and receives
-// the hand-off from a second copy.
+// The main window TQuilmarWindow: the command bar, the record list, the
+// document trees, the startup-filter group, the progress panel and the status
+// bar, each a part of its own. The window owns the record model, the live
+// settings and the record store, runs the first-run step, receives the
+// hand-off from a second copy, and holds the busy guard that every long
+// operation takes and every command that changes a record consults.
 #pragma once
 #include <windows.h>
 
@@ -10,45 +12,46 @@
 #include <string>
 #include <vector>
 
-#include "app/doctreeview.h"
+#include "app/commandbar.h"
 #include "app/entries.h"
+#include "app/filterlist.h"
 #include "app/handoff.h"
+#include "app/itemimages.h"
 #include "app/menus.h"
 #include "app/quilmarsettings.h"
 #include "app/recordlistbox.h"
+#include "app/recordtype.h"
 #include "app/renamedialog.h"
 #include "app/replayprompt.h"
 #include "app/runvalue.h"
-#include "app/recordtype.h"
+#include "app/treepane.h"
 #include "capture/recorder.h"
 #include "capture/sources.h"
-#include "replay/icons.h"
 #include "records/model.h"
 #include "records/recordstore.h"
 #include "records/settings.h"
 #include "replay/launcher.h"
 #include "replay/replaydriver.h"
 #include "replay/runasadmin.h"
+#include "ui/busyguard.h"
+#include "ui/progresspanel.h"
+#include "ui/splitter.h"
 #include "ui/window.h"
 
 namespace qm {
 
 // Work that later parts of the program plug in; each does nothing until then.
 struct TFeatureHooks {
-    std::function<void()> record;                  // "Scan and Add", "Record"
-    std::function<void()> firstRecording;           // the first run with an empty record list
-    std::function<void(bool on)> smartRecord;      // the Smart Record check box
-    std::function<void()> checkUpdate;             // "Check For &Update" and "/install"
-    std::function<void()> removableDiskArrived;    // WM_DEVICECHANGE arrival
+    std::function<void(bool on)> smartRecord;       // the Smart Record check box
+    std::function<void()> checkUpdate;              // "Check For &Update" and "/install"
     std::function<bool(unsigned command)> command;  // any other menu command
 };
 
 class TQuilmarWindow : public TWindowBase,
-                       private IEntryHost,
                        private IStoreHost,
-                       private IReplayHost,
                        private IRecordHost,
-                       private IItemImages {
+                       private IReplayHost,
+                       private IEntryHost {
 public:
     TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> args, TStartFlags flags);
     ~TQuilmarWindow() override;
@@ -62,20 +65,22 @@ public:
     TSettings& Settings() { return settings_; }
     TRecordStore& Records() { return *records_; }
     TRecordListBox& RecordList() { return recordList_; }
-    TDocTreeView& TreeView(int tab) { return trees_[tab]; }
+    TDocTreeView& TreeView(int tab) { return trees_.View(tab); }
+    TBusyGuard& Busy() { return guard_; }
+    TProgressPanel& Progress() { return progress_; }
     const TStartFlags& StartFlags() const { return flags_; }
     TFeatureHooks& Hooks() { return hooks_; }
     const std::wstring& WindowsVersion() const { return windowsVersion_; }
     bool StartupInProgress() const { return startupInProgress_; }
-    bool StopRequested() const override { return stopRequest_; }
-    int ActiveTab() const { return activeTab_; }
+    bool StopRequested() const { return progress_.StopRequested(); }
+    int ActiveTab() const { return trees_.ActiveTab(); }
     int TextSize() const { return settings_.window.textSize; }
     HMENU MainMenu() const { return mainMenu_.get(); }
     HWND StatusBar() const { return statusBar_; }
     std::wstring StatusText(int panel) const;
-    bool MenuBarShown() const { return menuBar_; }
-    bool StatusBarShown() const { return statusBarShown_; }
-    bool RecordListShown() const { return recordListShown_; }
+    bool MenuBarShown() const { return settings_.window.menuBar; }
+    bool StatusBarShown() const { return settings_.window.statusBar; }
+    bool RecordListShown() const { return settings_.window.recordList; }
     // Where the Run value lives (tests point it at a key of their own).
     void SetRunValue(TRunValue run) { runValue_ = std::move(run); }
 
@@ -86,13 +91,10 @@ public:
     void FirstRun();
     // Pushes the loaded or confirmed settings into the window.
     void ApplySettings();
-    // Runs a menu or keyboard command as the user would.
+    // Runs a menu or keyboard command as the user would: through the busy
+    // guard, so it waits for (or is refused during) a long operation.
     void RunCommand(unsigned id);
-    void SetTextSize(int size);
-    void SetMenuBar(bool on);
-    void SetStatusBarShown(bool on);
-    void SetRecordListShown(bool on);
-    void SelectTab(int tab);
+    void SelectTab(int tab) { trees_.SelectTab(tab); }
     // The settings command: loads the settings into the dialog, shows it, and
     // stores and applies them when it is confirmed. True when confirmed.
     bool RunSettingsCommand();
@@ -108,8 +110,7 @@ public:
     void QuickOpenItem();
     TItemLauncher& Launcher();
     TRunAsAdmin& RunAsAdmin();
-    // The tree of the active tab (none outside the four tabs).
-    TDocTree* ActiveDocTree();
+    TDocTree* ActiveDocTree() { return trees_.ActiveDocTree(); }
     TfrmReplayWhenWinStart* ReplayPrompt() { return replayPrompt_.get(); }
     bool Replaying() const { return replaying_; }
     int LastReplayVisits() const { return lastReplayVisits_; }
@@ -119,158 +120,154 @@ public:
     static constexpr UINT kFinishTimerMs = 3000;
     TFrmMySettings* SettingsDialog() { return settingsDialog_.get(); }
 
-    // Recording: the record command ("Scan and Add"), the record operation and
-    // the desktop sources it reads (tests hand in fakes).
+    // Recording (mainwindow_record.cpp): the record command ("Scan and Add"),
+    // the record operation and the desktop sources it reads (tests hand in fakes).
     void BtnRecClick();
     void RecordOperation(bool newRecord);
     TRecorder& Recorder() { return *recorder_; }
     TFrmRecordType* RecordTypeDialog() { return recordTypeDialog_.get(); }
     void SetCaptureSources(IRunningApplications* apps, IOpenLocations* locations, const std::wstring& recentFolder);
     // Selects the item with this path in the All tree (a child's group is expanded).
-    void SelectItemByPath(const std::wstring& path) override;
+    void SelectItemByPath(const std::wstring& path) override { trees_.SelectItemByPath(path); }
     // Files dropped on the window: each is added or, when recorded, selected.
     void AddDroppedFiles(const std::vector<std::wstring>& files);
     // Refreshes the removable-disk menu item; with add, records every removable drive.
     void RemovableDisks(bool add);
-    // Mirrors the model into the four trees after a bulk change.
-    void ShowTrees();
 
-    // The progress panel: shown or hidden, the hint line, the gauge, and a pump
-    // of pending messages for long work.
-    void ShowProgress(bool show) override;
-    void SetHint(const std::wstring& text) override;
-    void SetGauge(int position, int maximum) override;
-    void Pump() override;
+    // The message the window posts itself to run the commands the busy guard queued.
+    static constexpr UINT kMsgRunQueued = WM_APP + 0x51;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void CreateChildren();
+    // Messages, one handler each.
+    void OnCreate();
+    void OnTimer(UINT_PTR id);
+    void OnCommand(int id, int code, HWND from);
+    void OnHScroll(HWND from, int code);
+    LRESULT OnNotify(UINT msg, WPARAM wp, LPARAM lp);
+    void OnContextMenu(HWND from, POINT pt);
+    void OnDropFiles(HDROP drop);
+    void OnHandoff();
+    void OnDeviceChange(WPARAM event);
+    void OnClose();
+    void OnDestroy();
+
     void CreateFonts();
+    void CreateDialogs();
+    void CreateRecorder();
     void Layout();
     void RebuildMenus();
     TMenuState MenuStateFor(TMenuTable table);
     void ShowPopup(TMenuTable table, POINT screen);
-    void OnHandoff();
     void StoreWindowState();
+    void OnRecordListSelChange();
     void OnRecordListKey(WPARAM key);
     bool OnTreeKey(int tab, UINT key);
     void OnTreeHover(TTreeNode* node);
-    void UpdateTabs();
-    void DrawTab(const DRAWITEMSTRUCT* dis);
-    void UpdateIntervalLabel();
+    void OnSmartRecordClicked();
+
+    // Commands (mainwindow_commands.cpp).
+    void ExecuteCommand(unsigned id);
+    bool RunItemCommand(unsigned id);  // true when the command was one of them
+    void ToggleView(unsigned id);
+    void ApplyTextSize(int size);
+    void ShowMenuBar(bool on);
+    void ShowStatusBar(bool on);
+    void ShowRecordList(bool on);
+    void ToggleSearch();
     void ShowHelp();
-    void OpenWeb(const std::wstring& address, int show);
     void PinOnWindows7();
     void CreateSendToShortcut();
     void Reopen();
-    bool SplitterHit(POINT client) const;
-    int Scale(int v) const;
-    int TextWidth(HWND control) const;
+    void CloseWindow();
+    // A settings write the system refuses stops only that write: the first
+    // refusal is told in the status bar, every one is in the fault log.
+    bool Persist(const wchar_t* what, const std::function<void()>& write);
 
-    // IEntryHost
-    void HoldTreeRepaints(bool hold) override;
-    void PumpMessages() override;
-    void SaveSelectedRecord() override;
-    void ShowLastRecordedPath() override;
-    void ReselectRecord() override;
-    void RestoreSmartRecord() override;
+    int Scale(int v) const { return ::MulDiv(v, dpi_, 96); }
 
     // IStoreHost
     void SetStatusTexts(const std::wstring& panel0, const std::wstring& panel1) override;
     void ShowSearchEntry() override;
-    void TreesChanged() override;
-    void ClearStopRequest() override { stopRequest_ = false; }
+    void HoldTreeRepaints(bool hold) override { trees_.HoldRepaints(hold); }
+    void TreesChanged() override { trees_.ShowTrees(); }
     bool Confirm(const std::wstring& text) override;
-    bool RunSettingsDialog() override;
+    bool RunSettingsDialog() override { return RunSettingsCommand(); }
     std::optional<std::wstring> AskNewName(const std::wstring& current) override;
 
     // IRecordHost
-    void SetCaption(const std::wstring& text) override;
-    void SetTreeRebuilding(bool on) override;
+    void SetTreeRebuilding(bool on) override { records_->SetTreeRebuilding(on); }
     void ShowFilterList(bool show) override;
-    void SelectAllTab() override;
-    void SaveRecord(TSaveRule rule) override;
+    void SelectAllTab() override { SelectTab(0); }
+    void SaveRecord(TSaveRule rule) override { records_->SaveOpenRecord(rule); }
 
-    // IItemImages
-    void ResetToBaseImages() override;
-    void LoadInstalledPrograms() override;
-    std::wstring InstalledName(const std::wstring& path) override;
-    int IconOf(const std::wstring& path, const std::wstring& title) override;
+    // IReplayHost
+    bool HasRecords() override { return recordList_.Count() > 0; }
+    void EnsureRecordSelected() override;
+    void Wait(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
+    void ShowReplayMessage(const std::wstring& text) override;
+    void StartFinishTimer() override { ::SetTimer(Handle(), kTimerFinish, kFinishTimerMs, nullptr); }
 
-    void CreateRecorder();
-    void OnDropFiles(HDROP drop);
+    // IEntryHost
+    void SaveSelectedRecord() override { records_->SaveSelectedRecord(); }
+    void ShowLastRecordedPath() override;
+    void ReselectRecord() override { records_->SelectRecord(); }
+    void RestoreSmartRecord() override;
 
     TSettingsStore& store_;
     std::vector<std::wstring> args_;
     TStartFlags flags_;
     TSettings settings_;
     TRecordModel model_;
-    TInstalledPrograms installed_;
+    TBusyGuard guard_;
+    std::optional<TBusyGuard::TScope> startup_;  // held from creation to the end of the first-run step
+    TFeatureHooks hooks_;
+    TRunValue runValue_;
+
+    // Parts.
+    TCommandBar commandBar_;
+    TRecordListBox recordList_;
+    TSplitter splitter_;
+    TDocTreePane trees_;
+    TFilterList filterList_;
+    TProgressPanel progress_;
+    HWND statusBar_ = nullptr;
+    unique_hmenu mainMenu_;
+    unique_hfont font_, boldFont_, treeFont_;
+
+    // Collaborators.
+    TItemImages images_{model_, trees_};
+    std::unique_ptr<TRecordStore> records_;
     std::unique_ptr<TRecorder> recorder_;
     std::unique_ptr<IStartupFilter> startupFilter_;
     std::unique_ptr<IRunningApplications> appScan_;
     std::unique_ptr<IOpenLocations> locationScan_;
-    std::unique_ptr<TFrmRecordType> recordTypeDialog_;
-    bool nameChosen_ = false;
-    std::wstring removableDiskLabel_, removableDiskRoot_;  // the Send To menu's removable disk
-    bool newRecordFlag_ = false;
-    TRecordListBox recordList_;
-    std::unique_ptr<TRecordStore> records_;
-    TFrmReName renameDialog_;
-    std::unique_ptr<TFrmMySettings> settingsDialog_;
-    TFeatureHooks hooks_;
-    TRunValue runValue_;
-    TDocTreeView trees_[4];
-    unique_hmenu mainMenu_;
-    TTreeNode* hovered_ = nullptr;
+    std::unique_ptr<TRunAsAdmin> runAsAdmin_;
+    std::unique_ptr<TItemLauncher> launcher_;
 
-    // Child controls
-    HWND btnRec_ = nullptr, btnAdd_ = nullptr, btnMore_ = nullptr, cbSmartRecord_ = nullptr;
-    HWND lblInterval_ = nullptr, tbInterval_ = nullptr;
-    HWND pnlSearch_ = nullptr, cbSearch_ = nullptr, btnSearch_ = nullptr;
-    HWND tabs_ = nullptr;
-    HWND gbFilter_ = nullptr, lvFilter_ = nullptr;
-    HWND pnlHint_ = nullptr, btnStop_ = nullptr, gauge_ = nullptr;
-    HWND statusBar_ = nullptr, tooltip_ = nullptr;
-    unique_hfont font_, boldFont_, treeFont_;
+    // Dialogs, kept for the life of the window.
+    std::unique_ptr<TFrmMySettings> settingsDialog_;
+    std::unique_ptr<TFrmRecordType> recordTypeDialog_;
+    std::unique_ptr<TfrmReplayWhenWinStart> replayPrompt_;
+    TFrmReName renameDialog_;
 
     std::wstring windowsVersion_;
-    std::wstring documentsFolder_, documentsFolderLower_;
+    std::wstring documentsFolder_;
+    std::wstring removableDiskLabel_;  // the Send To menu's removable disk
     bool ownerDrawTabs_ = true;
     bool isAdmin_ = false;
     bool startupInProgress_ = true;
-    bool stopRequest_ = false;
-    bool inHandoff_ = false;
-    bool handoffPending_ = false;  // a hand-off came during a record operation
-
-    // Item commands and replay (mainwindow_items.cpp).
-    bool RunItemCommand(unsigned id);  // true when the command was one of them
-    // IReplayHost
-    bool HasRecords() override;
-    void EnsureRecordSelected() override;
-    void ShowReplayProgress(int maximum) override;
-    void SetReplayGauge(int position) override;
-    void ShowReplayHint(const std::wstring& text) override;
-    void Wait(int milliseconds) override;
-    void ShowReplayMessage(const std::wstring& text) override;
-    void StartFinishTimer() override;
-    std::unique_ptr<TRunAsAdmin> runAsAdmin_;
-    std::unique_ptr<TItemLauncher> launcher_;
-    std::unique_ptr<TfrmReplayWhenWinStart> replayPrompt_;
+    bool nameChosen_ = false;
+    bool newRecordFlag_ = false;
     bool replaying_ = false;
+    bool searchEntry_ = false;
+    bool settingsRefusalShown_ = false;
     int lastReplayVisits_ = 0;
-    int replayGaugeMaximum_ = 0;
-    bool menuBar_ = false, statusBarShown_ = false, recordListShown_ = true;
-    bool progressShown_ = false, searchShown_ = false, searchEntry_ = false;
-    bool filterShown_ = false;
-    bool draggingSplitter_ = false;
     int recListWidth_ = 120;
-    int activeTab_ = 0;
     int dpi_ = 96;
     bool startMaximised_ = false;
-    ULONGLONG hintShownAt_ = 0;
 };
 
 }  // namespace qm

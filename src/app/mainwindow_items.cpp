@@ -7,7 +7,10 @@
 #include "app/commands.h"
 #include "app/mainwindow.h"
 #include "app/product.h"
+#include "base/effects.h"
 #include "base/files.h"
+#include "base/guarded.h"
+#include "base/scope_exit.h"
 
 namespace qm {
 
@@ -25,7 +28,7 @@ TItemLauncher& TQuilmarWindow::Launcher() {
         context.userDataFolder = UserDataFolder();
         context.programFolder = ModuleFolder();
         context.showHelp = [this] { ShowHelp(); };
-        context.showHint = [this](const std::wstring& path) { SetHint(path); };
+        context.showHint = [this](const std::wstring& path) { progress_.SetHint(path); };
         TLauncherSeams seams = TLauncherSeams::Real();
         seams.runAs = [this](HWND owner, const std::wstring& file, const std::wstring& parameters) {
             return RunAsAdmin().RunAs(owner, file, parameters);
@@ -36,32 +39,26 @@ TItemLauncher& TQuilmarWindow::Launcher() {
     return *launcher_;
 }
 
-TDocTree* TQuilmarWindow::ActiveDocTree() {
-    if (activeTab_ < 0 || activeTab_ > 3) return nullptr;
-    return &trees_[activeTab_].Tree();
-}
-
 void TQuilmarWindow::OpenSelectedItems() {
-    try {
+    // An error leaves the rest of the selection unopened; what started stays started.
+    Guarded(L"open items", [this] {
         TItemLauncher& launcher = Launcher();
         launcher.OpenItems(launcher.SelectedItems(ActiveDocTree(), model_.items));
-    } catch (...) {
-        // the rest of the selection is not opened; what started stays started
-    }
+    });
 }
 
 void TQuilmarWindow::QuickOpenItem() {
-    try {
+    Guarded(L"open item", [this] {
         TItemLauncher& launcher = Launcher();
         if (auto item = launcher.CurrentItem(ActiveDocTree(), model_.items)) launcher.OpenItem(item->path, item->title);
-    } catch (...) {
-    }
+    });
 }
 
 bool TQuilmarWindow::RunItemCommand(unsigned id) {
     switch (id) {
         case CmReplayAll: Replay1Click(); return true;
         case CmOpen: OpenSelectedItems(); return true;
+        case CmQuickOpen: QuickOpenItem(); return true;
         case CmRunAsAdmin:
         case CmOpenAsAdmin:
         case CmOpenWithAdmin:
@@ -69,10 +66,10 @@ bool TQuilmarWindow::RunItemCommand(unsigned id) {
         case CmOpenFileLocation: break;
         default: return false;
     }
-    try {
+    Guarded(L"item command", [this, id] {
         TItemLauncher& launcher = Launcher();
         std::vector<TLaunchItem> items = launcher.SelectedItems(ActiveDocTree(), model_.items);
-        if (items.empty()) return true;
+        if (items.empty()) return;
         switch (id) {
             case CmRunAsAdmin: launcher.RunItemsAsAdmin(items); break;
             case CmOpenAsAdmin: launcher.OpenItemsAsAdmin(items); break;
@@ -89,50 +86,43 @@ bool TQuilmarWindow::RunItemCommand(unsigned id) {
             }
             default: launcher.OpenItemLocations(items); break;
         }
-    } catch (...) {
-    }
+    });
     return true;
 }
 
 void TQuilmarWindow::Replay1Click() {
     if (replaying_) return;  // a replay pumps messages; a second one would only disturb it
     if (recordList_.Count() == 0 || recordList_.Cursor() < 0) return;
-    TReplayCounts counts;
-    try {
-        counts = CountReplayItems(model_.all);
+    TReplayCounts counts = CountReplayItems(model_.all);
+    TRecordOptions& r = settings_.record;
+    if (r.showSettingsWhenReplay) {
         if (!replayPrompt_) replayPrompt_ = std::make_unique<TfrmReplayWhenWinStart>();
-        replayPrompt_->SetRecordText(records_->CurrentRecordPath());
-        if (settings_.record.showSettingsWhenReplay) {
-            replayPrompt_->SetRecordText(recordList_.Text(recordList_.Cursor()));
-            replayPrompt_->SetDontShowAgain(!settings_.record.showSettingsWhenReplay);
-            replayPrompt_->SetReplayAllChildDoc(settings_.record.replayAllChildDoc);
-            replayPrompt_->SetCounts(counts.topLevel, counts.total);
-            if (!replayPrompt_->Show(Handle())) return;
-            settings_.record.showSettingsWhenReplay = !replayPrompt_->DontShowAgain();
-            store_.User().WriteBool(keys::kSectionDefault, keys::CbShowSettingsWhenReplay,
-                                    settings_.record.showSettingsWhenReplay);
-            settings_.record.replayAllChildDoc = replayPrompt_->ReplayAllChildDoc();
-            store_.User().WriteBool(keys::kSectionDefault, keys::RbReplayAllChildDoc,
-                                    settings_.record.replayAllChildDoc);
-        }
-    } catch (...) {
-        // the replay goes ahead with the options as they are
+        TReplayPromptValues values;
+        values.recordText = recordList_.Text(recordList_.Cursor());
+        values.topLevel = counts.topLevel;
+        values.total = counts.total;
+        values.replayAllChildDoc = r.replayAllChildDoc;
+        values.dontShowAgain = !r.showSettingsWhenReplay;
+        if (!replayPrompt_->Show(Handle(), values)) return;
+        r.showSettingsWhenReplay = !values.dontShowAgain;
+        r.replayAllChildDoc = values.replayAllChildDoc;
+        // The replay goes ahead with the options as chosen even when they cannot be stored.
+        Persist(L"replay prompt", [this] {
+            store_.StoreOption(settings_, keys::CbShowSettingsWhenReplay);
+            store_.StoreOption(settings_, keys::RbReplayAllChildDoc);
+        });
     }
     replaying_ = true;
-    try {
-        TReplayDriver driver(Launcher(), static_cast<IReplayHost&>(*this));
-        driver.ReplayRecord(model_.all, model_.items, settings_.record.replayAllChildDoc, counts);
-        lastReplayVisits_ = driver.Visits();
-    } catch (...) {
-        // dropped like every unhandled error of the window
-    }
-    replaying_ = false;
+    scope_exit done([this] { replaying_ = false; });
+    TReplayDriver driver(Launcher(), static_cast<IReplayHost&>(*this), progress_);
+    Guarded(L"replay", [&] { driver.ReplayRecord(model_.all, model_.items, r.replayAllChildDoc, counts); });
+    lastReplayVisits_ = driver.Visits();
 }
 
 void TQuilmarWindow::TimerFinishTimer() {
     ::KillTimer(Handle(), kTimerFinish);
-    ShowProgress(false);
-    ::SendMessageW(gauge_, PBM_SETPOS, 0, 0);
+    progress_.ShowProgress(false);
+    progress_.SetGauge(0, 0);
     if (!settings_.record.alwaysOnTop) {
         RECT r{};
         ::GetWindowRect(Handle(), &r);
@@ -141,32 +131,12 @@ void TQuilmarWindow::TimerFinishTimer() {
 }
 
 // IReplayHost
-bool TQuilmarWindow::HasRecords() { return recordList_.Count() > 0; }
-
 void TQuilmarWindow::EnsureRecordSelected() {
     if (recordList_.Cursor() < 0) recordList_.SelectOnly(0);
 }
 
-void TQuilmarWindow::ShowReplayProgress(int maximum) {
-    replayGaugeMaximum_ = maximum;
-    ShowProgress(true);
-    SetGauge(0, maximum);
-}
-
-void TQuilmarWindow::SetReplayGauge(int position) { SetGauge(position, replayGaugeMaximum_); }
-
-void TQuilmarWindow::ShowReplayHint(const std::wstring& text) {
-    // Every text of a replay is shown: "Finish." must not be lost to the hint
-    // line's pace for long saves.
-    ::SetWindowTextW(pnlHint_, text.c_str());
-}
-
-void TQuilmarWindow::Wait(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
-
 void TQuilmarWindow::ShowReplayMessage(const std::wstring& text) {
-    ::MessageBoxW(Handle(), text.c_str(), kProductName, MB_OK);
+    Effects().messageBox(Handle(), text, kProductName, MB_OK);
 }
-
-void TQuilmarWindow::StartFinishTimer() { ::SetTimer(Handle(), kTimerFinish, kFinishTimerMs, nullptr); }
 
 }  // namespace qm

@@ -2,11 +2,16 @@
 #pragma once
 #include <string>
 
+#include "quilmar_version.h"
+
 namespace qm {
 
 inline constexpr wchar_t kProductName[] = L"QuilMar";
 inline constexpr wchar_t kExeName[] = L"quilmar.exe";
-inline constexpr float kProductVersion = 3.0f;
+// The version as one number with a tenth, "%1.1f" making "3.0".
+inline constexpr float kProductVersion = QM_VERSION_MAJOR + QM_VERSION_MINOR / 10.0f;
+// The full version with the build number.
+inline constexpr wchar_t kProductVersionText[] = QM_VERSION_WSTRING;
 inline constexpr wchar_t kMainWindowClass[] = L"TQuilmarWindow";
 inline constexpr wchar_t kElevationLauncher[] = L"quilmaradmin.exe";
 inline constexpr wchar_t kHandoffFileName[] = L"sendparam.txt";

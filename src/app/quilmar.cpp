@@ -12,7 +12,10 @@
 #include "app/instance.h"
 #include "app/mainwindow.h"
 #include "app/product.h"
+#include "base/com.h"
+#include "base/effects.h"
 #include "base/files.h"
+#include "base/guarded.h"
 #include "base/strings.h"
 #include "records/settings.h"
 
@@ -41,7 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
             return 0;
         }
     } catch (const std::system_error& e) {
-        ::MessageBoxW(nullptr, Utf8ToWide(e.what()).c_str(), kProductName, MB_ICONERROR | MB_OK);
+        Effects().messageBox(nullptr, Utf8ToWide(e.what()), kProductName, MB_ICONERROR | MB_OK);
         return 1;
     }
 
@@ -49,28 +52,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     ::InitCommonControlsEx(&icc);
 
     TSettingsStore store = TSettingsStore::Open(UserDataFolder(), CommonDataFolder());
+    SetFaultLog(JoinPath(UserDataFolder(), L"quilmar.log"));
     TStartFlags flags = ParseStartFlags(args);
 
     if (auto parameter = ElevationRelaunchParameter(args, store.AlwaysRunAsAdmin())) {
         // A missing or refused launcher fails silently; this copy ends either way.
         TShellCall call = ElevationRelaunchCall(ModuleFolder(), *parameter);
-        ::ShellExecuteW(nullptr, call.verb.c_str(), call.file.c_str(),
-                        call.parameters.empty() ? nullptr : call.parameters.c_str(), nullptr, call.show);
+        ShellOpen(nullptr, call.verb, call.file, call.parameters, call.show);
         return 0;
     }
 
-    ::OleInitialize(nullptr);
-    int code = 0;
-    {
-        TQuilmarWindow window(store, args, flags);
-        if (!window.Create()) {
-            ::OleUninitialize();
-            return 1;
-        }
-        registry.SetWindow(window.Handle());
-        window.ShowFirst(show == SW_SHOWDEFAULT || show == 0 ? SW_SHOWNORMAL : show);
-        code = RunMessageLoop(window);
-    }
-    ::OleUninitialize();
-    return code;
+    TOleApartment ole;
+    TQuilmarWindow window(store, args, flags);
+    if (!window.Create()) return 1;
+    registry.SetWindow(window.Handle());
+    window.ShowFirst(show == SW_SHOWDEFAULT || show == 0 ? SW_SHOWNORMAL : show);
+    return RunMessageLoop(window);
 }

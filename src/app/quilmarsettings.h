@@ -9,9 +9,9 @@
 #include <functional>
 #include <string>
 
-#include "base/unique_any.h"
 #include "records/settings.h"
 #include "ui/dialog.h"
+#include "ui/tabpages.h"
 
 namespace qm {
 
@@ -22,7 +22,10 @@ std::wstring RecordIntervalCaption(int seconds);
 
 // What the dialog asks of its owner.
 struct TSettingsDialogHooks {
-    // The record folder changed: list the records of the new folder.
+    // The record folder in use (the options' recPath) may have changed: list
+    // its records. Called when the path field is left with another folder and
+    // whenever the dialog closes, so the list and the store always name the
+    // same folder.
     std::function<void()> listRecords;
     // "Run QuilMar as admin" was ticked in the elevation hint: start the program
     // elevated so that it reopens this dialog ("openwindow" 4). The dialog then
@@ -32,7 +35,7 @@ struct TSettingsDialogHooks {
     bool startedElevated = false;
 };
 
-class TFrmMySettings : public TDialogBase {
+class TFrmMySettings : public TDialog {
 public:
     // Controls of the dialog itself.
     static constexpr int kIdAddressLabel = 100;
@@ -68,66 +71,48 @@ public:
 
     enum TTab : int { kTabRecord = 0, kTabSmartRecord = 1, kTabReplayAll = 2, kTabCount = 3 };
 
-    TFrmMySettings(TSettings& settings, TSettingsDialogHooks hooks);
-    ~TFrmMySettings() override;
+    explicit TFrmMySettings(TSettingsDialogHooks hooks);
 
-    // Shows the dialog modally with the values of settings.record; on confirm
-    // copies every control back into settings.record and returns true. The
-    // record folder (settings.record.recPath) follows the path field as soon as
-    // it is left with a valid folder, even when the dialog is then cancelled.
-    bool Show(HWND owner);
+    // Shows the dialog modally with the values; on confirm copies every
+    // control back into them and returns true. The record folder
+    // (values.recPath) follows the path field as soon as it is left with a
+    // valid folder, and when the dialog closes, even when it is cancelled.
+    bool Show(HWND owner, TRecordOptions& values);
 
     // While the dialog is shown: a control of the dialog or of one of its tab
     // pages, found by identifier (null when there is none).
-    HWND Control(int id) const;
-
-protected:
-    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    HWND Control(int id) const { return Item(id); }
 
 private:
-    using unique_hhook = unique_any<detail::null_traits<HHOOK, ::UnhookWindowsHookEx>>;
+    void OnInit() override;
+    bool OnOk() override;
+    void OnEnd(bool confirmed) override;
+    void OnCommand(int id, int code) override;
+    bool OnNotify(const NMHDR& hdr) override;
+    void OnHScroll(HWND bar) override;
+    bool OnOtherMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
 
-    static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK MessageFilter(int code, WPARAM wp, LPARAM lp);
-
-    void OnInitDialog();
-    void CreatePages();
     void LoadControls();
     void ReadControls();
-    void OnCommand(int id, int code);
-    void OnTrackbar(HWND bar);
-    bool OnTabKeys(const MSG& m);
-    void SelectTab(int tab);
-
     // The path field's text names an existing folder: paints the field and
     // shows or hides the hint beside it.
     bool CheckPath();
     // When the path is valid: normalises the field and makes it the record
-    // folder, listing its records when the folder changed.
-    void TakeOverPath();
+    // folder; true when the folder in use changed.
+    bool TakeOverPath();
     void Browse();
     void OpenFolder();
-    void Close(INT_PTR result);
 
     void PlaceRecentDocPanel();
-    void ShowElevationHint(bool show);
     void UpdateAgeLabel();
     void UpdateIntervalLabel();
 
-    bool Checked(int id) const;
-    void SetChecked(int id, bool on);
-    int TrackPos(int id) const;
-    void Place(int id, int x, int y, int cx, int cy);
-    void ShowControl(int id, bool show);
-
-    TSettings& settings_;
     TSettingsDialogHooks hooks_;
-    std::array<HWND, kTabCount> pages_{};
-    int activeTab_ = kTabRecord;
+    TTabPages pages_;
+    TRecordOptions* values_ = nullptr;
     bool pathValid_ = true;
     bool prepared_ = false;
     bool closing_ = false;
-    unique_hbrush invalidBrush_;
 };
 
 }  // namespace qm

@@ -42,6 +42,12 @@ std::vector<int> TRecordListBox::Selected() const {
     return out;
 }
 
+int TRecordListBox::IndexOf(const std::wstring& name) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Text(i) == name) return i;
+    return -1;
+}
+
 void TRecordListBox::SelectAll() {
     if (Count() > 0) ::SendMessageW(hwnd_, LB_SETSEL, TRUE, -1);
 }

@@ -21,6 +21,10 @@ public:
     std::vector<int> Selected() const override;
 
     void SelectAll();
+    // The entry with this text, or -1.
+    int IndexOf(const std::wstring& name) const;
+    // The selection shows the cursor alone again (after a click that must wait).
+    void ShowCursorSelection() { SelectOnly(Cursor()); }
     // The user moved the cursor (a click or a key): takes the caret entry.
     void CursorMovedByUser();
 

@@ -7,29 +7,24 @@
 #include <functional>
 #include <string>
 
-#include "base/unique_any.h"
 #include "records/settings.h"
 #include "ui/dialog.h"
 
 namespace qm {
 
-// The choices the dialog edits.
-struct TRecordTypeValues {
-    int recordType = 0;  // 0 "Create a new file", 1 "Add to exist file"
-    bool webpage = false;
-    bool recordRecentDocument = true;
-    int recRecentDoc = 60;
-    bool filterPCStart = true;
-    bool displayPCStartFilterList = false;
-    bool dontShowAgain = false;
-    std::wstring renameTo;  // after a confirm: the record name chosen
+// The dialog edits the options kRecordTypeKeys names; its "Don't show again"
+// is the opposite of "Ask for action when Record".
+struct TRecordTypeValues : TRecordOptions {
+    std::wstring newRecordName;       // the name "Create a new file" proposes
+    std::wstring existingRecordName;  // the name "Add to exist file" shows
+    std::wstring renameTo;            // after a confirm: the record name chosen
 };
 
 // The dialog's choices as the settings hold them, and back.
 TRecordTypeValues RecordTypeValuesOf(const TRecordOptions& options);
 void TakeRecordTypeValues(const TRecordTypeValues& values, TRecordOptions& options);
 
-class TFrmRecordType : public TDialogBase {
+class TFrmRecordType : public TDialog {
 public:
     static constexpr int kIdRgRecordType = 100;
     static constexpr int kIdRbCreateNewFile = 101;
@@ -55,34 +50,24 @@ public:
     };
 
     explicit TFrmRecordType(THooks hooks);
-    ~TFrmRecordType() override;
 
     // Shows the dialog modally; on confirm the values are taken back and true is returned.
-    bool Show(HWND owner, TRecordTypeValues& values, const std::wstring& newRecordName,
-              const std::wstring& existingRecordName);
+    bool Show(HWND owner, TRecordTypeValues& values);
 
     // The "Rename to" field's colour: white, light grey (disabled) or red.
-    COLORREF RenameColour() const { return renameColour_; }
+    COLORREF RenameColour() const { return FieldColour(kIdEdtRename); }
     bool ElevationHintShown() const { return hintShown_; }
 
-protected:
-    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
 private:
-    void OnInitDialog();
-    void OnCommand(int id, int code);
+    void OnInit() override;
+    bool OnOk() override;
+    void OnCommand(int id, int code) override;
+    void OnHScroll(HWND bar) override;
     void RecordTypeClick();
     void UpdateAgePanel();
-    void SetRenameColour(COLORREF colour);
-    bool Checked(int id) const;
-    void SetChecked(int id, bool on);
-    HWND Item(int id) const { return ::GetDlgItem(Handle(), id); }
 
     THooks hooks_;
     TRecordTypeValues* values_ = nullptr;
-    std::wstring newName_, existingName_;
-    COLORREF renameColour_ = RGB(255, 255, 255);
-    unique_hbrush renameBrush_;
     bool hintShown_ = false;
 };
 

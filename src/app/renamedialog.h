@@ -1,5 +1,6 @@
 // TFrmReName: asks for a record's new name ("Rename", label "File Name", edit
-// EdtName), shown at the mouse position. Enter accepts, Escape cancels.
+// EdtName), shown at the mouse position. Enter accepts, Escape cancels; a name
+// that cannot be a file of the record folder turns the field red.
 #pragma once
 #include <optional>
 #include <string>
@@ -8,19 +9,23 @@
 
 namespace qm {
 
-class TFrmReName : public TDialogBase {
+class TFrmReName : public TDialog {
 public:
     static constexpr int kIdLabel = 100;
     static constexpr int kIdEdtName = 101;
 
+    // Shows the dialog with the name; true and the entered name after a confirm.
+    bool Show(HWND owner, std::wstring& name);
     // The entered text, or nothing when cancelled.
     std::optional<std::wstring> Ask(HWND owner, const std::wstring& current);
 
-protected:
-    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    COLORREF NameColour() const { return FieldColour(kIdEdtName); }
 
 private:
-    std::wstring text_;
+    void OnInit() override;
+    bool OnOk() override;
+
+    std::wstring* name_ = nullptr;
 };
 
 }  // namespace qm

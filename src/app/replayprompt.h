@@ -14,7 +14,16 @@ inline constexpr wchar_t kReplayPromptHint[] =
     L"This window will no longer display the next operation.To reset,you can go to \"Settings\",\"Replay All\","
     L"Select \"Ask for action when Replay All\"";
 
-class TfrmReplayWhenWinStart : public TDialogBase {
+// What the replay command hands the prompt and takes back after a confirm.
+struct TReplayPromptValues {
+    std::wstring recordText;  // the record the message names
+    int topLevel = 0;         // items of "open the first document"
+    int total = 0;            // items of "Open all the relevant documents"
+    bool replayAllChildDoc = false;
+    bool dontShowAgain = false;
+};
+
+class TfrmReplayWhenWinStart : public TDialog {
 public:
     static constexpr int kIdRbReplayFirstChildDoc = 100;
     static constexpr int kIdRbReplayAllChildDoc = 101;
@@ -25,41 +34,20 @@ public:
     // "Are you sure you want to launch these N items in '<record>'?   "
     static std::wstring MessageText(int count, const std::wstring& recordText);
 
-    // Set by the replay command before the prompt is shown.
-    void SetRecordText(const std::wstring& text) { recordText_ = text; }
-    void SetCounts(int topLevel, int total) {
-        topLevel_ = topLevel;
-        total_ = total;
-    }
-    void SetReplayAllChildDoc(bool on) { replayAllChildDoc_ = on; }
-    void SetDontShowAgain(bool on) { dontShowAgain_ = on; }
-
-    const std::wstring& RecordText() const { return recordText_; }
-    // The choices as the prompt was confirmed (or as set before).
-    bool ReplayAllChildDoc() const { return replayAllChildDoc_; }
-    bool DontShowAgain() const { return dontShowAgain_; }
-
-    // Shows the prompt modally; true when it was confirmed (OK or Enter).
-    bool Show(HWND owner);
-    bool Confirmed() const { return confirmed_; }
+    // Shows the prompt modally; true when it was confirmed (OK or Enter), and
+    // then the two choices are in values.
+    bool Show(HWND owner, TReplayPromptValues& values);
 
     // While the prompt is shown: one of its controls.
-    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
-
-protected:
-    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    HWND Control(int id) const { return Item(id); }
 
 private:
-    bool Checked(int id) const;
+    void OnInit() override;
+    bool OnOk() override;
+    void OnCommand(int id, int code) override;
     void UpdateMessage();
-    void UpdateHint();
 
-    std::wstring recordText_;
-    int topLevel_ = 0;
-    int total_ = 0;
-    bool replayAllChildDoc_ = false;
-    bool dontShowAgain_ = false;
-    bool confirmed_ = false;
+    TReplayPromptValues* values_ = nullptr;
 };
 
 }  // namespace qm

@@ -47,12 +47,10 @@ TReplacingFile::TReplacingFile(std::wstring path) : path_(std::move(path)), temp
 }
 
 TReplacingFile::~TReplacingFile() {
-    if (file_ != INVALID_HANDLE_VALUE) {
-        DWORD err = ::GetLastError();
-        ::CloseHandle(file_);
-        ::DeleteFileW(LongPathForm(temp_).c_str());
-        ::SetLastError(err);
-    }
+    DWORD err = ::GetLastError();
+    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
+    if (!moved_) ::DeleteFileW(LongPathForm(temp_).c_str());
+    ::SetLastError(err);
 }
 
 bool TReplacingFile::IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
@@ -72,19 +70,24 @@ bool TReplacingFile::Write(std::string_view bytes) {
     return true;
 }
 
-bool TReplacingFile::Commit(TDurability durability) {
+bool TReplacingFile::Commit(TDurability durability) { return Finish(durability) && MoveIntoPlace(); }
+
+bool TReplacingFile::Finish(TDurability durability) {
     if (!IsOpen() || failed_) return false;
     if (durability == TDurability::Flush && !::FlushFileBuffers(file_)) return false;
     ::CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
+    finished_ = true;
+    durability_ = durability;
+    return true;
+}
+
+bool TReplacingFile::MoveIntoPlace() {
+    if (!finished_ || moved_) return false;
     DWORD moveFlags = MOVEFILE_REPLACE_EXISTING;
-    if (durability == TDurability::Flush) moveFlags |= MOVEFILE_WRITE_THROUGH;
-    if (!::MoveFileExW(LongPathForm(temp_).c_str(), LongPathForm(path_).c_str(), moveFlags)) {
-        DWORD err = ::GetLastError();
-        ::DeleteFileW(LongPathForm(temp_).c_str());
-        ::SetLastError(err);
-        return false;
-    }
+    if (durability_ == TDurability::Flush) moveFlags |= MOVEFILE_WRITE_THROUGH;
+    if (!::MoveFileExW(LongPathForm(temp_).c_str(), LongPathForm(path_).c_str(), moveFlags)) return false;
+    moved_ = true;
     return true;
 }
 

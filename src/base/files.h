@@ -19,7 +19,9 @@ enum class TDurability { Flush, NoFlush };
 bool WriteFileReplacing(const std::wstring& path, std::string_view bytes, TDurability d = TDurability::Flush);
 
 // A file written beside its target and moved over it on Commit; dropped (and the
-// target untouched) when it is destroyed without a successful Commit.
+// target untouched) when it is destroyed without a successful Commit. Commit is
+// Finish (the data written whole and closed) and MoveIntoPlace, so several
+// files can be written whole first and moved in only when all of them were.
 class TReplacingFile {
 public:
     explicit TReplacingFile(std::wstring path);
@@ -30,11 +32,16 @@ public:
     bool IsOpen() const;
     bool Write(std::string_view bytes);
     bool Commit(TDurability durability = TDurability::Flush);
+    bool Finish(TDurability durability = TDurability::Flush);
+    bool MoveIntoPlace();
 
 private:
     std::wstring path_, temp_;
     void* file_;
     bool failed_ = false;
+    bool finished_ = false;
+    bool moved_ = false;
+    TDurability durability_ = TDurability::Flush;
 };
 
 bool PathExists(const std::wstring& path);

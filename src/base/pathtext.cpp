@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwctype>
+
 #include "base/strings.h"
 
 namespace qm {
@@ -75,6 +77,29 @@ std::wstring NormaliseLocation(std::wstring_view input) {
 bool IsWebAddress(std::wstring_view path) {
     std::wstring t = ToLower(Trim(path));
     return t.find(L"http://") != std::wstring::npos || t.find(L"https://") != std::wstring::npos;
+}
+
+}  // namespace qm
+
+namespace qm {
+
+bool IsValidFileName(std::wstring_view name) {
+    if (name.empty() || name.size() > 255) return false;
+    for (wchar_t c : name)
+        if (c < 32 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
+    if (name == L"." || name == L"..") return false;
+    if (name.back() == L'.' || name.back() == L' ') return false;
+    // A device name stays a device with any extension and trailing blanks.
+    std::wstring stem(name.substr(0, name.find(L'.')));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (wchar_t& c : stem) c = static_cast<wchar_t>(::towupper(c));
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* d : kDevices)
+        if (stem == d) return false;
+    if (stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) && stem[3] >= L'0' &&
+        stem[3] <= L'9')
+        return false;
+    return true;
 }
 
 }  // namespace qm

@@ -33,3 +33,15 @@ std::wstring NormaliseLocation(std::wstring_view text);
 bool IsWebAddress(std::wstring_view path);
 
 }  // namespace qm
+
+namespace qm {
+
+// The text can be the name of a file in a folder, and only that: not empty,
+// no "\" or "/", no ":" (a drive or a stream), no other character a file name
+// cannot hold or a control character, not "." or "..", no trailing dot or
+// blank (the file system would drop them), not a device name such as CON,
+// NUL, COM1 or LPT1 (with or without an extension), and at most 255
+// characters.
+bool IsValidFileName(std::wstring_view name);
+
+}  // namespace qm

@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <objidl.h>  // before commctrl.h: declares the image-list stream calls
 #include <commctrl.h>
+#include <oleauto.h>
+#include <shellapi.h>
+#include <shtypes.h>
+
 #include <utility>
 
 namespace qm {
@@ -62,6 +66,13 @@ inline void unmap_view(void* p) noexcept { ::UnmapViewOfFile(p); }
 inline void destroy_imagelist(HIMAGELIST h) noexcept { ::ImageList_Destroy(h); }
 inline void local_free(HLOCAL h) noexcept { ::LocalFree(h); }
 inline void delete_object(HGDIOBJ h) noexcept { ::DeleteObject(h); }
+inline void co_task_mem_free(void* p) noexcept { ::CoTaskMemFree(p); }
+inline void pidl_free(PIDLIST_ABSOLUTE p) noexcept { ::CoTaskMemFree(p); }
+inline void bstr_free(BSTR s) noexcept { ::SysFreeString(s); }
+inline void unhook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
+inline void global_free(HGLOBAL h) noexcept { ::GlobalFree(h); }
+inline void destroy_window(HWND h) noexcept { ::DestroyWindow(h); }
+inline void drag_finish(HDROP h) noexcept { ::DragFinish(h); }
 }  // namespace detail
 
 using unique_handle = unique_any<detail::null_traits<HANDLE, ::CloseHandle>>;
@@ -77,5 +88,45 @@ using unique_hbrush = unique_any<detail::null_traits<HBRUSH, detail::delete_obje
 using unique_mapview = unique_any<detail::null_traits<void*, detail::unmap_view>>;
 using unique_himagelist = unique_any<detail::null_traits<HIMAGELIST, detail::destroy_imagelist>>;
 using unique_hlocal = unique_any<detail::null_traits<HLOCAL, detail::local_free>>;
+using unique_hglobal = unique_any<detail::null_traits<HGLOBAL, detail::global_free>>;
+using unique_pidl = unique_any<detail::null_traits<PIDLIST_ABSOLUTE, detail::pidl_free>>;
+using unique_cotaskmem_string = unique_any<detail::null_traits<PWSTR, detail::co_task_mem_free>>;
+using unique_bstr = unique_any<detail::null_traits<BSTR, detail::bstr_free>>;
+using unique_hhook = unique_any<detail::null_traits<HHOOK, detail::unhook>>;
+using unique_hwnd = unique_any<detail::null_traits<HWND, detail::destroy_window>>;
+using unique_hdrop = unique_any<detail::null_traits<HDROP, detail::drag_finish>>;
+
+// A window's device context, released to its window.
+class unique_window_dc {
+public:
+    explicit unique_window_dc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    ~unique_window_dc() {
+        if (dc_) ::ReleaseDC(hwnd_, dc_);
+    }
+    unique_window_dc(const unique_window_dc&) = delete;
+    unique_window_dc& operator=(const unique_window_dc&) = delete;
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// An object selected into a device context; the previous one is put back.
+class unique_select_object {
+public:
+    unique_select_object(HDC dc, HGDIOBJ object) noexcept
+        : dc_(dc), previous_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+    ~unique_select_object() {
+        if (previous_) ::SelectObject(dc_, previous_);
+    }
+    unique_select_object(const unique_select_object&) = delete;
+    unique_select_object& operator=(const unique_select_object&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 }  // namespace qm

@@ -396,7 +396,6 @@ void** Out(ComPtr<T>& p) {
     return reinterpret_cast<void**>(p.ReleaseAndGetAddressOf());
 }
 
-using unique_bstr = unique_any<detail::null_traits<BSTR, ::SysFreeString>>;
 
 }  // namespace
 

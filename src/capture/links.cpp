@@ -5,6 +5,7 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include "base/com.h"
 #include "base/files.h"
 #include "base/pathtext.h"
 #include "base/strings.h"
@@ -15,14 +16,9 @@ using Microsoft::WRL::ComPtr;
 namespace qm {
 
 struct TLinkResolver::Impl {
-    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    TComApartment com;  // declared first, so the objects go before the apartment
     ComPtr<IShellLinkW> link;
     ComPtr<IPersistFile> file;
-    ~Impl() {
-        file.Reset();
-        link.Reset();
-        if (SUCCEEDED(com)) ::CoUninitialize();
-    }
     bool Ready() {
         if (file) return true;
         if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return false;
@@ -70,19 +66,21 @@ Fn MsiFunction(const char* name) {
 
 }  // namespace
 
-TLinkParams ReadInstallerLink(const std::wstring& path, HWND owner) {
-    TLinkParams params;
-    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+namespace {
+
+// The installer-aware reading of one shortcut; each step that fails ends it
+// with what was read so far.
+void ReadInstallerLinkInto(const std::wstring& path, HWND owner, TLinkParams& params) {
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
+        FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ)))
+        return;
+    link->Resolve(owner, SLR_UPDATE | SLR_NO_UI);
+    wchar_t buf[MAX_PATH] = {};
+    if (FAILED(link->GetPath(buf, MAX_PATH, nullptr, SLGP_SHORTPATH))) return;
+    params.target = buf;
     {
-        ComPtr<IShellLinkW> link;
-        ComPtr<IPersistFile> file;
-        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
-            FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ)))
-            goto done;
-        link->Resolve(owner, SLR_UPDATE | SLR_NO_UI);
-        wchar_t buf[MAX_PATH] = {};
-        if (FAILED(link->GetPath(buf, MAX_PATH, nullptr, SLGP_SHORTPATH))) goto done;
-        params.target = buf;
         ComPtr<IShellLinkDataList> data;
         if (SUCCEEDED(link.As(&data))) {
             using GetTargetFn = UINT(WINAPI*)(LPCWSTR, LPWSTR, LPWSTR, LPWSTR);
@@ -98,18 +96,24 @@ TLinkParams ReadInstallerLink(const std::wstring& path, HWND owner) {
                 if (state == 3 || state == 4) params.target = located;
             }
         }
-        wchar_t text[MAX_PATH] = {};
-        if (FAILED(link->GetDescription(text, MAX_PATH))) goto done;
-        params.description = text;
-        text[0] = 0;
-        if (FAILED(link->GetArguments(text, MAX_PATH))) goto done;
-        params.arguments = text;
-        text[0] = 0;
-        if (FAILED(link->GetWorkingDirectory(text, MAX_PATH))) goto done;
-        params.workingDirectory = text;
     }
-done:
-    if (SUCCEEDED(com)) ::CoUninitialize();
+    wchar_t text[MAX_PATH] = {};
+    if (FAILED(link->GetDescription(text, MAX_PATH))) return;
+    params.description = text;
+    text[0] = 0;
+    if (FAILED(link->GetArguments(text, MAX_PATH))) return;
+    params.arguments = text;
+    text[0] = 0;
+    if (FAILED(link->GetWorkingDirectory(text, MAX_PATH))) return;
+    params.workingDirectory = text;
+}
+
+}  // namespace
+
+TLinkParams ReadInstallerLink(const std::wstring& path, HWND owner) {
+    TComApartment com;
+    TLinkParams params;
+    ReadInstallerLinkInto(path, owner, params);
     return params;
 }
 

@@ -19,7 +19,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-using unique_bstr = unique_any<detail::null_traits<BSTR, ::SysFreeString>>;
 
 // A VARIANT that is cleared when it goes.
 struct TVariant {

@@ -4,9 +4,11 @@
 
 #include <optional>
 
+#include "base/effects.h"
 #include "base/files.h"
 #include "base/strings.h"
 #include "base/system.h"
+#include "base/unique_any.h"
 #include "capture/runtimelibs.h"
 
 namespace qm {
@@ -141,16 +143,7 @@ bool IsPhotoViewer(const std::wstring& text) {
 
 bool HasInvalidNameChars(const std::wstring& text) { return text.find_first_of(L"?*\"><|") != std::wstring::npos; }
 
-TShellExecuteFn& ShellExecutor() {
-    static TShellExecuteFn fn = [](HWND owner, const std::wstring& verb, const std::wstring& file,
-                                   const std::wstring& parameters, int show) {
-        return ::ShellExecuteW(owner, verb.c_str(), file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                               nullptr, show);
-    };
-    return fn;
-}
-
-void Explore(const std::wstring& path, HWND owner) { ShellExecutor()(owner, L"explore", path, L"", SW_SHOWNORMAL); }
+void Explore(const std::wstring& path, HWND owner) { Effects().shellExecute(owner, L"explore", path, L"", SW_SHOWNORMAL); }
 
 void OpenLocation(const std::wstring& path, HWND owner) {
     std::wstring s = ToLower(ReplaceAll(path, L"/", L"\\"));
@@ -161,11 +154,11 @@ void OpenLocation(const std::wstring& path, HWND owner) {
     bool web = s.find(L"http:") != std::wstring::npos || s.find(L"https:") != std::wstring::npos;
     if (!web && s.find(L':') != std::wstring::npos && !FileExists(s)) return;  // a vanished local file
     if (ToLower(path).find(L':') == std::wstring::npos) {
-        ShellExecutor()(owner, L"open", L"http://" + path, L"", SW_SHOWNORMAL);  // a bare host name
+        Effects().shellExecute(owner, L"open", L"http://" + path, L"", SW_SHOWNORMAL);  // a bare host name
         return;
     }
     std::wstring target = FolderExists(path) ? NormaliseFolderPath(path) : path;
-    ShellExecutor()(owner, L"open", target, L"", SW_SHOWNORMAL);
+    Effects().shellExecute(owner, L"open", target, L"", SW_SHOWNORMAL);
 }
 
 void OpenPath(const std::wstring& path, HWND owner) {
@@ -173,7 +166,7 @@ void OpenPath(const std::wstring& path, HWND owner) {
         Explore(ReplaceAll(NormaliseFolderPath(path), L"/", L"\\"), owner);
         return;
     }
-    ShellExecutor()(owner, L"Open", path, L"", SW_SHOW);
+    Effects().shellExecute(owner, L"Open", path, L"", SW_SHOW);
 }
 
 bool Launch(const std::wstring& file, const std::wstring& parameters, bool reportErrors, HWND owner) {
@@ -184,19 +177,19 @@ bool Launch(const std::wstring& file, const std::wstring& parameters, bool repor
         bool guard = !ContainsNoCase(file, L"Program Files (x86)");
         std::optional<TRedirectionGuard> redirection;
         if (guard) redirection.emplace();
-        result = ShellExecutor()(owner, L"open", file, parameters, SW_SHOWNORMAL);
+        result = Effects().shellExecute(owner, L"open", file, parameters, SW_SHOWNORMAL);
         error = ::GetLastError();
     }
     if (reinterpret_cast<INT_PTR>(result) > 32) return true;
     if (error == ERROR_NO_ASSOCIATION || reinterpret_cast<INT_PTR>(result) == SE_ERR_NOASSOC) {
         if (ToLower(Trim(ExtensionOf(file))) != L".exe")
-            ShellExecutor()(owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + file, SW_SHOWNORMAL);
+            Effects().shellExecute(owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + file, SW_SHOWNORMAL);
     } else if (reportErrors) {
         wchar_t* text = nullptr;
         ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                          nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        ::MessageBoxW(owner, text ? text : L"", L"QuilMar", MB_OK | MB_ICONERROR);
-        if (text) ::LocalFree(text);
+        unique_hlocal owned(text);
+        Effects().messageBox(owner, text ? text : L"", L"QuilMar", MB_OK | MB_ICONERROR);
     }
     return false;
 }

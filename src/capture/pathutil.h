@@ -45,11 +45,6 @@ bool IsPhotoViewer(const std::wstring& text);
 // The text holds one of ? * " > < |.
 bool HasInvalidNameChars(const std::wstring& text);
 
-// The shell, as the helpers below call it; tests replace it.
-using TShellExecuteFn = std::function<HINSTANCE(HWND owner, const std::wstring& verb, const std::wstring& file,
-                                                const std::wstring& parameters, int show)>;
-TShellExecuteFn& ShellExecutor();
-
 // Opens a recorded folder, file or address (see the rules in the source).
 void OpenLocation(const std::wstring& path, HWND owner = nullptr);
 void Explore(const std::wstring& path, HWND owner = nullptr);

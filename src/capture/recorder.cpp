@@ -1,5 +1,7 @@
 #include "capture/recorder.h"
 
+#include "base/guarded.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -98,7 +100,7 @@ int ImageRule(const std::wstring& text) {
         if (is({L".bmp", L".jpg", L".png", L".jpeg", L".gif", L".ico", L".wmf", L".emf"})) return 3;
         return 12;
     } catch (...) {
-        return 0;
+        return 0;  // no image rule for a text that cannot be looked at
     }
 }
 
@@ -318,16 +320,16 @@ std::wstring TRecorder::ProgramOf(const std::wstring& path) {
 }
 
 void TRecorder::Pump() {
-    if (host_) host_->Pump();
+    if (progress_) progress_->Pump();
 }
 
 void TRecorder::Advance() {
     ++gauge_;
-    if (host_) host_->SetGauge(gauge_, gaugeMax_);
+    if (progress_) progress_->SetGauge(gauge_, gaugeMax_);
 }
 
 void TRecorder::Phase(const wchar_t* text) {
-    if (host_) host_->SetCaption(text);
+    if (progress_) progress_->SetCaption(text);
     Advance();
     Pump();
 }
@@ -653,34 +655,32 @@ void TRecorder::Record(const TRecordRun& run) {
     if (running_) return;
     running_ = true;
     bool somethingNew = false;
-    try {
+    // A failure ends the run; what was added stays.
+    Guarded(L"record operation", [&] {
         TScope scope(*this);
         RunPhases(run, somethingNew);
         if (somethingNew || run.newRecord) {
             Finish(run);
             if (host_) host_->SelectItemByPath(lastRecordedPath_);
         }
-    } catch (...) {
-        // A failure ends the run; what was added stays.
-    }
-    try {
-        if (host_) {
-            host_->SetCaption(L"");
-            host_->ShowProgress(false);
-            host_->SetTreeRebuilding(false);
+    });
+    Guarded(L"record operation end", [&] {
+        if (progress_) {
+            progress_->SetCaption(L"");
+            progress_->ShowProgress(false);
         }
-    } catch (...) {
-    }
+        if (host_) host_->SetTreeRebuilding(false);
+    });
     running_ = false;
 }
 
 void TRecorder::RunPhases(const TRecordRun& run, bool& somethingNew) {
     gauge_ = 0;
     gaugeMax_ = 12;
-    if (host_) {
-        host_->SetCaption(L"Recording now,please waiting...");
-        if (!run.smart) host_->ShowProgress(true);
-        host_->SetGauge(0, gaugeMax_);
+    if (progress_) {
+        progress_->SetCaption(L"Recording now,please waiting...");
+        if (!run.smart) progress_->ShowProgress(true);
+        progress_->SetGauge(0, gaugeMax_);
     }
     if (!run.smart) {
         if (host_) host_->SetTreeRebuilding(true);
@@ -692,62 +692,45 @@ void TRecorder::RunPhases(const TRecordRun& run, bool& somethingNew) {
     TPumpFn pump = [this] { Pump(); };
 
     Phase(L"Loading installed programs,please waiting...");
-    try {
-        images_.LoadInstalledPrograms();
-    } catch (...) {
-    }
+    Guarded(L"installed programs", [&] { images_.LoadInstalledPrograms(); });
     Phase(L"Loading running applications,please waiting...");
-    try {
+    Guarded(L"running applications", [&] {
         if (appSource_) appSource_->Scan(options_.filterPCStart, apps_, filterRows_, pump);
-    } catch (...) {
-    }
+    });
     Phase(L"Loading running folder and web page,please waiting...");
     locations_.clear();
-    try {
+    Guarded(L"open locations", [&] {
         if (locationSource_) locationSource_->Scan(false, locations_, pump);
-    } catch (...) {
-    }
+    });
     Phase(L"Loading recent documents,please waiting...");
-    try {
-        recent_.Scan(recentFolder_, options_, run.smart, pump);
-    } catch (...) {
-    }
+    Guarded(L"recent documents", [&] { recent_.Scan(recentFolder_, options_, run.smart, pump); });
     somethingNew = false;
     Phase(L"Loading startup programs,please waiting...");
     if (run.newRecord) images_.ResetToBaseImages();
 
     gauge_ = 0;
     gaugeMax_ = static_cast<int>(locations_.size() + apps_.size());
-    if (host_) host_->SetGauge(0, gaugeMax_);
+    if (progress_) progress_->SetGauge(0, gaugeMax_);
     Phase(L"Recording running applications,please waiting...");
-    try {
-        RecordOpenLocations(somethingNew);
-    } catch (...) {
-    }
+    Guarded(L"record open locations", [&] { RecordOpenLocations(somethingNew); });
     Phase(L"Recording running files,please waiting...");
-    try {
-        RecordRunningApplications(somethingNew);
-    } catch (...) {
-    }
+    Guarded(L"record running applications", [&] { RecordRunningApplications(somethingNew); });
     Phase(L"Recording recent documents,please waiting...");
-    try {
-        RecordRecentDocuments(somethingNew);
-    } catch (...) {
-    }
+    Guarded(L"record recent documents", [&] { RecordRecentDocuments(somethingNew); });
     if (options_.displayPCStartFilterList && !filterRows_.empty() && host_) host_->ShowFilterList(true);
 }
 
 void TRecorder::RecordOpenLocations(bool& somethingNew) {
     for (size_t i = 0; i < locations_.size(); ++i) {
-        try {
+        // A failing entry is skipped.
+        Guarded(L"record open location", [&] {
             std::wstring location = Trim(locations_[i].location);
-            if (location.empty()) continue;
+            if (location.empty()) return;
             if (!IsRecordedLocation(location)) {
                 AddLocation(location, locations_[i].title);
                 somethingNew = true;
             }
-        } catch (...) {
-        }
+        });
     }
     if (!options_.webpage || !locationSource_) return;
     for (const TLocationPair& page : locationSource_->BrowserPages()) {
@@ -763,10 +746,10 @@ void TRecorder::RecordOpenLocations(bool& somethingNew) {
 
 void TRecorder::RecordRunningApplications(bool& somethingNew) {
     for (size_t i = 0; i < apps_.size(); ++i) {
-        try {
+        Guarded(L"record running application", [&] {
             std::wstring path = apps_[i].path;
             std::wstring title = Trim(apps_[i].title);
-            if (IsApplicationRecorded(path, title)) continue;
+            if (IsApplicationRecorded(path, title)) return;
             somethingNew = true;
             if (title.empty()) title = DisplayName(path);
             if (IsPhotoViewer(path)) path = kPhotoViewer;
@@ -774,15 +757,14 @@ void TRecorder::RecordRunningApplications(bool& somethingNew) {
             AddNewFileNameToDocTree(path, title);
             Advance();
             Pump();
-        } catch (...) {
-        }
+        });
     }
 }
 
 void TRecorder::RecordRecentDocuments(bool& somethingNew) {
     const std::vector<std::wstring> entries = recent_.List();  // the count is taken once
     for (const std::wstring& entry : entries) {
-        try {
+        Guarded(L"record recent document", [&] {
             Pump();
             std::wstring target = Resolve(entry);
             if (Lt(ExtensionOf(target)) == L".lnk" && !linksFolder_.empty()) {
@@ -794,9 +776,9 @@ void TRecorder::RecordRecentDocuments(bool& somethingNew) {
             }
             std::optional<DWORD> scanned = recent_.ScannedAttributes(target);
             DWORD attributes = scanned ? *scanned : ::GetFileAttributesW(LongPathForm(target).c_str());
-            if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-            if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-            if (ToUpper(target).find(L"$RECYCLE.BIN") != std::wstring::npos) continue;
+            if (attributes == INVALID_FILE_ATTRIBUTES) return;
+            if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return;
+            if (ToUpper(target).find(L"$RECYCLE.BIN") != std::wstring::npos) return;
             if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
                 target = NormaliseFolderPath(target);
                 if (!CheckIfRecentDocInTreeNode(target)) {
@@ -805,7 +787,7 @@ void TRecorder::RecordRecentDocuments(bool& somethingNew) {
                 }
                 Pump();
                 Advance();
-                continue;
+                return;
             }
             std::wstring program = NormaliseLocation(ProgramOf(target));
             if (Trim(program).empty()) program = target;
@@ -821,22 +803,21 @@ void TRecorder::RecordRecentDocuments(bool& somethingNew) {
                 somethingNew = true;
                 AddLocation(target, DisplayName(target));
             }
-        } catch (...) {
-        }
+        });
     }
 }
 
 void TRecorder::Finish(const TRecordRun& run) {
-    if (!host_) return;
+    if (!host_ || !progress_) return;
     host_->SelectAllTab();
-    host_->Pump();
+    progress_->Pump();
     TSaveRule rule = run.nameChosen ? TSaveRule::Keep : run.newRecord ? TSaveRule::New : TSaveRule::Selected;
     host_->SaveRecord(rule);
-    host_->Pump();
+    progress_->Pump();
     host_->SelectItemByPath(lastRecordedPath_);
-    host_->Pump();
-    host_->SetCaption(L"Finish.");
-    host_->Pump();
+    progress_->Pump();
+    progress_->SetCaption(L"Finish.");
+    progress_->Pump();
 }
 
 }  // namespace qm

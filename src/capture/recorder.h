@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/progress.h"
 #include "capture/entrytarget.h"
 #include "capture/recentdocs.h"
 #include "capture/sources.h"
@@ -31,15 +32,10 @@ public:
     virtual int IconOf(const std::wstring& path, const std::wstring& title) = 0;
 };
 
-// What the record operation needs of the main window.
+// What the record operation needs of the main window besides its progress panel.
 class IRecordHost {
 public:
     virtual ~IRecordHost() = default;
-    virtual void Pump() = 0;
-    // The progress panel's caption; every text is shown (no throttling).
-    virtual void SetCaption(const std::wstring& text) = 0;
-    virtual void ShowProgress(bool show) = 0;
-    virtual void SetGauge(int position, int maximum) = 0;
     // While set, expanding a node does not rewrite the tree-state file.
     virtual void SetTreeRebuilding(bool on) = 0;
     // Shows the startup filter list (its rows are the recorder's) or hides it.
@@ -70,7 +66,10 @@ public:
     // folder and the links folder receives copies of shortcuts to shortcuts.
     void SetSources(IRunningApplications* apps, IOpenLocations* locations, std::wstring recentFolder,
                     std::wstring linksFolder);
-    void SetHost(IRecordHost* host) { host_ = host; }
+    void SetHost(IRecordHost* host, IProgress* progress) {
+        host_ = host;
+        progress_ = progress;
+    }
     // The special-window recogniser in classify mode (tests replace it).
     std::function<int(std::wstring& title, std::wstring& path)> classify;
 
@@ -144,6 +143,7 @@ private:
     IOpenLocations* locationSource_ = nullptr;
     std::wstring recentFolder_, linksFolder_;
     IRecordHost* host_ = nullptr;
+    IProgress* progress_ = nullptr;
 
     TRecentDocuments recent_;
     std::vector<TAppPair> apps_;

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "base/effects.h"
 #include "base/pathtext.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
@@ -13,9 +14,6 @@
 namespace qm {
 
 namespace {
-
-inline void co_task_mem_free(PIDLIST_ABSOLUTE p) noexcept { ::CoTaskMemFree(p); }
-using unique_pidl = unique_any<detail::null_traits<PIDLIST_ABSOLUTE, co_task_mem_free>>;
 
 // The control-panel applets whose windows are recorded under their own title.
 constexpr std::array<const wchar_t*, 6> kApplets = {
@@ -78,7 +76,7 @@ TSpecialActions& SpecialActions() {
     static TSpecialActions actions{
         [](int csidl) { OpenSpecialFolder(csidl); },
         [](const std::wstring& argument) { StartPhotoViewer(argument); },
-        [](const std::wstring& command) { ::WinExec(WideToAnsi(command).c_str(), SW_SHOWNORMAL); },
+        [](const std::wstring& command) { Effects().winExec(WideToAnsi(command), SW_SHOWNORMAL); },
     };
     return actions;
 }
@@ -122,7 +120,7 @@ void StartPhotoViewer(const std::wstring& argument, HWND owner) {
     size_t second = command.find(L' ', first + 1);
     std::wstring program = command.substr(0, first);
     std::wstring entry = command.substr(first + 1, second == std::wstring::npos ? second : second - first - 1);
-    ShellExecutor()(owner, L"open", program, entry + L" " + argument, SW_SHOWNORMAL);
+    Effects().shellExecute(owner, L"open", program, entry + L" " + argument, SW_SHOWNORMAL);
 }
 
 std::wstring ControlPanelAppletCommand(const std::wstring& title) {

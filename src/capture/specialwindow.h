@@ -27,7 +27,7 @@ TSpecialActions& SpecialActions();
 // Opens a shell place (My Computer, Control Panel, ...) in Explorer.
 void OpenSpecialFolder(int csidl);
 
-// Opens the system picture viewer on the argument (through ShellExecutor()).
+// Opens the system picture viewer on the argument (through Effects()).
 void StartPhotoViewer(const std::wstring& argument, HWND owner = nullptr);
 
 // The command that opens the control-panel applet named by the title:

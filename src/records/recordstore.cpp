@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include "base/guarded.h"
 #include "base/files.h"
+#include "base/listfile.h"
 #include "base/pathtext.h"
+#include "base/scope_exit.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
 #include "records/sidefiles.h"
@@ -53,18 +56,25 @@ std::wstring RecordDateKey(const std::wstring& fileName) {
     return Slice(name, 8, 11) + MonthNumber(Slice(name, 1, 3)) + Slice(name, 5, 6) + Slice(name, 13, 15);
 }
 
+bool IsValidRecordName(const std::wstring& text) {
+    std::wstring name = Trim(text);
+    if (EndsWithNoCase(name, kRecordExt)) name.resize(name.size() - std::wstring_view(kRecordExt).size());
+    return IsValidFileName(name);
+}
+
 std::wstring RecordDateText(const SYSTEMTIME& day) {
     int m = std::clamp<int>(day.wMonth, 1, 12) - 1;
     return Format(L"%ls %02u,%04u", kMonths[m], day.wDay, day.wYear);
 }
 
 TRecordStore::TRecordStore(TRecordModel& model, TSettings& settings, TSettingsStore* settingsStore, IRecordList& list,
-                           IStoreHost& host, std::wstring appPath, std::wstring defaultFolder)
+                           IStoreHost& host, IProgress& progress, std::wstring appPath, std::wstring defaultFolder)
     : model_(model),
       settings_(settings),
       settingsStore_(settingsStore),
       list_(list),
       host_(host),
+      progress_(progress),
       appPath_(std::move(appPath)),
       defaultFolder_(std::move(defaultFolder)) {}
 
@@ -72,6 +82,17 @@ std::wstring TRecordStore::RecordFolder() const { return NormaliseFolderPath(set
 
 std::wstring TRecordStore::SideFile(const std::wstring& recordPath, const wchar_t* ext) {
     return ChangeExtension(recordPath, ext);
+}
+
+std::wstring TRecordStore::EntryPath(const std::wstring& entry) const {
+    return JoinPath(RecordFolder(), entry + kRecordExt);
+}
+
+std::wstring TRecordStore::RecordPathFor(const std::wstring& name) const {
+    if (!IsValidRecordName(name)) return {};
+    std::wstring file = Trim(name);
+    if (!EndsWithNoCase(file, kRecordExt)) file += kRecordExt;
+    return JoinPath(RecordFolder(), file);
 }
 
 std::wstring TRecordStore::NewRecordName(const SYSTEMTIME& today) const {
@@ -135,7 +156,7 @@ TPumpFn TRecordStore::ThrottledPump() {
         DWORD now = ::GetTickCount();
         if (now - last < 30) return;
         last = now;
-        host_.Pump();
+        progress_.Pump();
     };
 }
 
@@ -148,8 +169,9 @@ void TRecordStore::SelectRecord() {
     }
     host_.ShowSearchEntry();
     host_.HoldTreeRepaints(true);
+    scope_exit release([this] { host_.HoldTreeRepaints(false); });
     std::wstring folder = RecordFolder();
-    currentRecordPath_ = folder + list_.Text(cursor) + kRecordExt;
+    currentRecordPath_ = EntryPath(list_.Text(cursor));
     host_.SetStatusTexts(L"   File Name :" + currentRecordPath_ + L" selected.", L" Location :" + folder);
     model_.ClearTrees();
     try {
@@ -161,17 +183,19 @@ void TRecordStore::SelectRecord() {
         }
         if (IsExistingFile(currentRecordPath_)) {
             model_.items.Clear();
-            host_.Pump();
+            progress_.Pump();
             ReadTreeFile(currentRecordPath_, model_, ThrottledPump());
             model_.RebuildCategoryTrees(ThrottledPump());
         }
-    } catch (...) {
+    } catch (const std::exception& e) {
         // A damaged record ends the load; whatever was read stays.
+        ReportFault(L"select record", e.what());
     }
     ReadExpansionFile(SideFile(currentRecordPath_, kExpansionFileExt), model_);
     host_.TreesChanged();
+    release.release();
     host_.HoldTreeRepaints(false);
-    host_.ShowProgress(false);
+    progress_.ShowProgress(false);
     try {
         if (settingsStore_) settingsStore_->User().WriteInteger(keys::kSectionDefault, keys::LbRECs, cursor);
     } catch (const TSettingsWriteError&) {
@@ -181,14 +205,26 @@ void TRecordStore::SelectRecord() {
 }
 
 bool TRecordStore::SaveRecordTo(const std::wstring& path) {
-    // Each file is written whole beside its target and then moved over it, so a
-    // failed or interrupted save leaves the previous files as they were.
-    model_.items.onPathRead = [this](const std::wstring& p) { host_.SetHint(p); };
-    bool ok = WriteTreeFile(path, model_, appPath_);
+    // The three files are written whole beside their targets first and moved in
+    // only when all three were written, so a failed or interrupted save leaves
+    // the previous record as it was. The tree file, which makes the record,
+    // goes in last.
+    TReplacingFile tree(path);
+    TReplacingFile images(SideFile(path, kImageFileExt));
+    TReplacingFile expansion(SideFile(path, kExpansionFileExt));
+    model_.items.onPathRead = [this](const std::wstring& p) { progress_.SetHint(p); };
+    bool written = WriteTreeFile(tree, model_, appPath_) && tree.Finish(TDurability::Flush);
     model_.items.onPathRead = nullptr;
-    if (!ok) return false;
-    if (model_.Images() && !WriteImageFile(SideFile(path, kImageFileExt), model_.Images())) return false;
-    if (!WriteExpansionFile(SideFile(path, kExpansionFileExt), model_.all)) return false;
+    if (!written) return false;
+    // Losing a side file only costs images or expansion states, so they skip
+    // the wait for the disk.
+    std::optional<std::string> imageBytes;
+    if (model_.Images() && !((imageBytes = BuildImageFile(model_.Images())) && images.Write(*imageBytes) &&
+                             images.Finish(TDurability::NoFlush)))
+        return false;
+    if (!(expansion.Write(EncodeListText(ExpansionLines(model_.all))) && expansion.Finish(TDurability::NoFlush)))
+        return false;
+    if ((imageBytes && !images.MoveIntoPlace()) || !expansion.MoveIntoPlace() || !tree.MoveIntoPlace()) return false;
     ListRecords();
     return true;
 }
@@ -207,7 +243,7 @@ bool TRecordStore::SaveOpenRecord(TSaveRule rule) {
         case TSaveRule::Selected: {
             int cursor = list_.Cursor();
             currentRecordPath_ = list_.Count() > 0 && cursor >= 0 && cursor < list_.Count()
-                                     ? RecordFolder() + list_.Text(cursor) + kRecordExt
+                                     ? EntryPath(list_.Text(cursor))
                                      : NewRecordName();
             break;
         }
@@ -227,35 +263,33 @@ void TRecordStore::SaveSelectedRecord() {
     }
     int cursor = list_.Cursor();
     if (cursor < 0 || cursor >= list_.Count()) return;
-    currentRecordPath_ = RecordFolder() + list_.Text(cursor) + kRecordExt;
+    currentRecordPath_ = EntryPath(list_.Text(cursor));
     if (!SaveRecordTo(currentRecordPath_)) settings_.record.recPath = NormaliseFolderPath(defaultFolder_);
 }
 
 void TRecordStore::DeleteSelectedRecords() {
     if (!host_.Confirm(L"Are you sure you want to delete selected record?")) return;
-    host_.ClearStopRequest();
-    host_.ShowProgress(true);
-    host_.SetGauge(0, 0);
+    progress_.ClearStopRequest();
+    progress_.ShowProgress(true);
+    progress_.SetGauge(0, 0);
     model_.ClearAll();
     host_.TreesChanged();
-    std::wstring folder = RecordFolder();
     std::vector<std::wstring> files;
-    for (int i : list_.Selected()) files.push_back(list_.Text(i) + kRecordExt);
+    for (int i : list_.Selected()) files.push_back(EntryPath(list_.Text(i)));
     int done = 0;
-    for (const std::wstring& name : files) {
-        host_.Pump();
-        if (host_.StopRequested()) break;
-        std::wstring path = folder + name;
-        host_.SetHint(L"Deleting " + path);
+    for (const std::wstring& path : files) {
+        progress_.Pump();
+        if (progress_.StopRequested()) break;
+        progress_.SetHint(L"Deleting " + path);
         Recycle(path);
         Recycle(SideFile(path, kExpansionFileExt));
         Recycle(SideFile(path, kImageFileExt));
-        host_.SetGauge(++done, static_cast<int>(files.size()));
+        progress_.SetGauge(++done, static_cast<int>(files.size()));
     }
     ListRecords();
-    host_.SetHint(L"");
-    host_.ShowProgress(false);
-    host_.SetGauge(0, 0);
+    progress_.SetHint(L"");
+    progress_.ShowProgress(false);
+    progress_.SetGauge(0, 0);
 }
 
 void TRecordStore::RenameSelectedRecord() {
@@ -264,12 +298,10 @@ void TRecordStore::RenameSelectedRecord() {
     std::wstring entry = list_.Text(cursor);
     std::optional<std::wstring> entered = host_.AskNewName(entry);
     if (!entered) return;
-    std::wstring name = Trim(*entered);
-    if (name.empty()) return;
-    std::wstring folder = RecordFolder();
-    std::wstring oldPath = folder + entry + kRecordExt;
-    std::wstring newPath = folder + name;
-    if (!EndsWithNoCase(newPath, kRecordExt)) newPath += kRecordExt;
+    // A name that could reach outside the record folder renames nothing.
+    std::wstring newPath = RecordPathFor(*entered);
+    if (newPath.empty()) return;
+    std::wstring oldPath = EntryPath(entry);
     if (EqualsNoCase(oldPath, newPath) && oldPath == newPath) return;
     bool sameFile = EqualsNoCase(oldPath, newPath);
     if (!sameFile && PathExists(newPath) &&
@@ -284,7 +316,7 @@ void TRecordStore::RenameSelectedRecord() {
         else if (!sameFile)
             ::DeleteFileW(LongPathForm(to).c_str());  // the replaced record's side file must not linger
     }
-    currentRecordPath_ = folder + FileNameOf(newPath);
+    currentRecordPath_ = newPath;
     ListRecords();
 }
 

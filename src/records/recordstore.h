@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "records/model.h"
 #include "records/settings.h"
 
@@ -31,7 +32,7 @@ public:
     virtual std::vector<int> Selected() const = 0;  // in list order
 };
 
-// What the store needs of the main window.
+// What the store needs of the main window besides the progress panel.
 class IStoreHost {
 public:
     virtual ~IStoreHost() = default;
@@ -40,12 +41,6 @@ public:
     virtual void HoldTreeRepaints(bool hold) = 0;
     // Shows the trees as the model holds them (after a load or a clear).
     virtual void TreesChanged() = 0;
-    virtual void ShowProgress(bool show) = 0;
-    virtual void SetHint(const std::wstring& text) = 0;
-    virtual void SetGauge(int position, int maximum) = 0;
-    virtual void Pump() = 0;
-    virtual bool StopRequested() const = 0;
-    virtual void ClearStopRequest() = 0;
     // A question with the information icon, OK and Cancel; true for OK.
     virtual bool Confirm(const std::wstring& text) = 0;
     // The settings dialog, shown when the record folder cannot be created; true when confirmed.
@@ -60,6 +55,12 @@ enum class TSaveRule { Keep, New, Selected };
 // position from the name (the last 8 characters dropped).
 std::wstring RecordDateKey(const std::wstring& fileName);
 
+// A record name as the user typed it (with or without the ".quilmar"
+// extension, surrounding blanks ignored) names a file of the record folder and
+// nothing else: no folder part, no "..", no device name, no character a file
+// name cannot hold.
+bool IsValidRecordName(const std::wstring& text);
+
 // "mmm dd,yyyy" with English month abbreviations.
 std::wstring RecordDateText(const SYSTEMTIME& day);
 
@@ -67,12 +68,17 @@ class TRecordStore {
 public:
     // settingsStore may be null (then the selected index is not stored).
     TRecordStore(TRecordModel& model, TSettings& settings, TSettingsStore* settingsStore, IRecordList& list,
-                 IStoreHost& host, std::wstring appPath, std::wstring defaultFolder);
+                 IStoreHost& host, IProgress& progress, std::wstring appPath, std::wstring defaultFolder);
 
     // The record folder in use: the settings' path, trimmed; a drive path gets one
     // trailing "\" with doubled backslashes collapsed.
     std::wstring RecordFolder() const;
 
+    // The record file of an entry of the record list.
+    std::wstring EntryPath(const std::wstring& entry) const;
+    // The record file of a name the user chose, in the record folder; empty
+    // when the name is not a valid record name.
+    std::wstring RecordPathFor(const std::wstring& name) const;
     // A full path for a new record, or empty when the folder cannot be created.
     std::wstring NewRecordName(const SYSTEMTIME& today) const;
     std::wstring NewRecordName() const;
@@ -110,6 +116,7 @@ private:
     TSettingsStore* settingsStore_;
     IRecordList& list_;
     IStoreHost& host_;
+    IProgress& progress_;
     std::wstring appPath_;
     std::wstring defaultFolder_;
     std::wstring currentRecordPath_;

@@ -9,6 +9,97 @@ namespace qm {
 
 using namespace keys;
 
+namespace {
+
+using R = TRecordOptions;
+using W = TWindowOptions;
+
+const TOption<R> kRecordOptions[] = {
+    {EdtRECPath, &R::recPath},
+    {MnRunSelectedRecs, &R::runSelectedRecs},
+    // "Run Quilmar at Startup" is read from the Run value itself.
+    {CbRunWhenWS, &R::runWhenWindowsStarts, INT_MIN, INT_MAX, false},
+    {Alwaysontop1, &R::alwaysOnTop},
+    {CbWebpage, &R::webpage},
+    {CbRecrodRecentDocument, &R::recordRecentDocument},
+    {tbRecRecentDoc, &R::recRecentDoc, 1, kRecentDocMaxDays},
+    {CbFilterPCStart, &R::filterPCStart},
+    {cbDisplayPCStartFilterList, &R::displayPCStartFilterList},
+    {RgRecordType, &R::recordType},
+    {CbShowSettingsWhenRecord, &R::showSettingsWhenRecord},
+    {CbShowSettingsWhenReplay, &R::showSettingsWhenReplay},
+    {CbShowSettingsWhenRecordSmart, &R::showSettingsWhenRecordSmart},
+    {RbReplayAllChildDoc, &R::replayAllChildDoc},
+    {runasadmin, &R::runAsAdmin},
+    // The interval trackbar runs from 3 to 60; a lower stored value is raised.
+    {tbRecordInterval, &R::recordInterval, kMinRecordInterval, kMaxRecordInterval},
+};
+
+const TOption<W> kWindowOptions[] = {
+    {Openfilelocationaftersendto, &W::openLocationAfterSendTo},
+    {Openfilelocationafterpaste, &W::openLocationAfterPaste},
+    {Promptbeforeexecuting1, &W::promptBeforeExecuting},
+    {curTextSize, &W::textSize},
+    {MenuBar1, &W::menuBar},
+    {StatusBar1, &W::statusBar},
+    {RecordList1, &W::recordList},
+    {keys::AlwaysRunAsAdmin, &W::alwaysRunAsAdmin, INT_MIN, INT_MAX, true, true},
+};
+
+template <class T>
+const TOption<T>* FindOption(std::span<const TOption<T>> table, const wchar_t* key) {
+    for (const auto& o : table)
+        if (std::wstring_view(o.key) == key) return &o;
+    return nullptr;
+}
+
+// Reads one option into values, the default coming from defaults.
+template <class T>
+void LoadOption(const TIniFile& file, const TOption<T>& o, T& values, const T& defaults) {
+    std::visit(
+        [&](auto field) {
+            using V = std::remove_reference_t<decltype(values.*field)>;
+            if constexpr (std::is_same_v<V, bool>) {
+                values.*field = file.ReadBool(kSectionDefault, o.key, defaults.*field);
+            } else if constexpr (std::is_same_v<V, int>) {
+                values.*field = std::clamp(file.ReadInteger(kSectionDefault, o.key, defaults.*field), o.min, o.max);
+            } else {
+                values.*field = file.ReadString(kSectionDefault, o.key, defaults.*field);
+            }
+        },
+        o.field);
+}
+
+template <class T>
+void StoreOptionValue(TIniFile& file, const TOption<T>& o, const T& values) {
+    std::visit(
+        [&](auto field) {
+            using V = std::remove_cv_t<std::remove_reference_t<decltype(values.*field)>>;
+            if constexpr (std::is_same_v<V, bool>)
+                file.WriteBool(kSectionDefault, o.key, values.*field);
+            else if constexpr (std::is_same_v<V, int>)
+                file.WriteInteger(kSectionDefault, o.key, values.*field);
+            else
+                file.WriteString(kSectionDefault, o.key, values.*field);
+        },
+        o.field);
+}
+
+template <class T>
+void CopyOption(const TOption<T>& o, const T& from, T& to) {
+    std::visit([&](auto field) { to.*field = from.*field; }, o.field);
+}
+
+}  // namespace
+
+std::span<const TOption<TRecordOptions>> RecordOptionTable() { return kRecordOptions; }
+std::span<const TOption<TWindowOptions>> WindowOptionTable() { return kWindowOptions; }
+
+void CopyOptions(const TRecordOptions& from, TRecordOptions& to, std::span<const wchar_t* const> keys) {
+    for (const wchar_t* key : keys)
+        if (const auto* o = FindOption(RecordOptionTable(), key)) CopyOption(*o, from, to);
+}
+
 TSettingsStore TSettingsStore::Open(const std::wstring& userDataFolder, const std::wstring& commonDataFolder) {
     CreateFolderTree(userDataFolder);
     CreateFolderTree(commonDataFolder);
@@ -17,59 +108,31 @@ TSettingsStore TSettingsStore::Open(const std::wstring& userDataFolder, const st
 }
 
 void TSettingsStore::Load(TSettings& s, const std::wstring& defaultRecordFolder, bool runValuePresent) const {
-    const wchar_t* d = kSectionDefault;
-    TRecordOptions& r = s.record;
-    TWindowOptions& w = s.window;
-
-    std::wstring folder = NormaliseFolderPath(defaultRecordFolder);
-    CreateFolderTree(folder);
-    r.recPath = user_.ReadString(d, EdtRECPath, folder);
-
-    w.openLocationAfterSendTo = user_.ReadBool(d, Openfilelocationaftersendto, true);
-    w.openLocationAfterPaste = user_.ReadBool(d, Openfilelocationafterpaste, true);
-    w.promptBeforeExecuting = user_.ReadBool(d, Promptbeforeexecuting1, true);
-    w.alwaysRunAsAdmin = common_.ReadBool(d, keys::AlwaysRunAsAdmin, false);
-
-    r.runSelectedRecs = user_.ReadBool(d, MnRunSelectedRecs, false);
-    r.runWhenWindowsStarts = runValuePresent;
-
-    r.alwaysOnTop = user_.ReadBool(d, Alwaysontop1, false);
-    w.textSize = user_.ReadInteger(d, curTextSize, 9);
-    r.webpage = user_.ReadBool(d, CbWebpage, false);
-    r.recordRecentDocument = user_.ReadBool(d, CbRecrodRecentDocument, true);
-    r.recRecentDoc = std::clamp(user_.ReadInteger(d, tbRecRecentDoc, kRecentDocMaxDays), 1, kRecentDocMaxDays);
-    r.filterPCStart = user_.ReadBool(d, CbFilterPCStart, true);
-    r.displayPCStartFilterList = user_.ReadBool(d, cbDisplayPCStartFilterList, false);
-    r.recordType = user_.ReadInteger(d, RgRecordType, 0);
-    r.showSettingsWhenRecord = user_.ReadBool(d, CbShowSettingsWhenRecord, true);
-    r.showSettingsWhenReplay = user_.ReadBool(d, CbShowSettingsWhenReplay, true);
-    r.showSettingsWhenRecordSmart = user_.ReadBool(d, CbShowSettingsWhenRecordSmart, true);
-    r.replayAllChildDoc = user_.ReadBool(d, RbReplayAllChildDoc, false);
-    r.runAsAdmin = user_.ReadBool(d, runasadmin, true);
-
-    // The interval trackbar runs from 3 to 60; a lower stored value is raised.
-    r.recordInterval = std::clamp(user_.ReadInteger(d, tbRecordInterval, 7), kMinRecordInterval, kMaxRecordInterval);
+    TRecordOptions recordDefaults;
+    recordDefaults.recPath = NormaliseFolderPath(defaultRecordFolder);
+    CreateFolderTree(recordDefaults.recPath);
+    for (const auto& o : RecordOptionTable())
+        if (o.loaded) LoadOption(o.common ? common_ : user_, o, s.record, recordDefaults);
+    s.record.runWhenWindowsStarts = runValuePresent;
+    const TWindowOptions windowDefaults;
+    for (const auto& o : WindowOptionTable())
+        if (o.loaded) LoadOption(o.common ? common_ : user_, o, s.window, windowDefaults);
 }
 
 void TSettingsStore::Store(const TSettings& s) {
-    const wchar_t* d = kSectionDefault;
-    const TRecordOptions& r = s.record;
-    user_.WriteString(d, EdtRECPath, r.recPath);
-    user_.WriteBool(d, MnRunSelectedRecs, r.runSelectedRecs);
-    user_.WriteBool(d, CbRunWhenWS, r.runWhenWindowsStarts);
-    user_.WriteBool(d, Alwaysontop1, r.alwaysOnTop);
-    user_.WriteBool(d, CbWebpage, r.webpage);
-    user_.WriteBool(d, CbRecrodRecentDocument, r.recordRecentDocument);
-    user_.WriteInteger(d, tbRecRecentDoc, r.recRecentDoc);
-    user_.WriteBool(d, CbFilterPCStart, r.filterPCStart);
-    user_.WriteBool(d, cbDisplayPCStartFilterList, r.displayPCStartFilterList);
-    user_.WriteInteger(d, RgRecordType, r.recordType);
-    user_.WriteBool(d, CbShowSettingsWhenRecord, r.showSettingsWhenRecord);
-    user_.WriteBool(d, CbShowSettingsWhenReplay, r.showSettingsWhenReplay);
-    user_.WriteBool(d, CbShowSettingsWhenRecordSmart, r.showSettingsWhenRecordSmart);
-    user_.WriteBool(d, RbReplayAllChildDoc, r.replayAllChildDoc);
-    user_.WriteBool(d, runasadmin, r.runAsAdmin);
-    user_.WriteInteger(d, tbRecordInterval, r.recordInterval);
+    for (const auto& o : RecordOptionTable()) StoreOptionValue(o.common ? common_ : user_, o, s.record);
+}
+
+void TSettingsStore::StoreOptions(const TRecordOptions& r, std::span<const wchar_t* const> keys) {
+    for (const wchar_t* key : keys)
+        if (const auto* o = FindOption(RecordOptionTable(), key)) StoreOptionValue(o->common ? common_ : user_, *o, r);
+}
+
+void TSettingsStore::StoreOption(const TSettings& s, const wchar_t* key) {
+    if (const auto* o = FindOption(RecordOptionTable(), key))
+        StoreOptionValue(o->common ? common_ : user_, *o, s.record);
+    else if (const auto* w = FindOption(WindowOptionTable(), key))
+        StoreOptionValue(w->common ? common_ : user_, *w, s.window);
 }
 
 void TSettingsStore::StoreWindowState(const TWindowState& w) {

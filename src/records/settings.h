@@ -3,7 +3,11 @@
 // window owns one TSettings (the live copy that dialogs edit); the store is the
 // persistent copy, written key by key when a value changes.
 #pragma once
+#include <climits>
+#include <initializer_list>
+#include <span>
 #include <string>
+#include <variant>
 
 #include "records/inifile.h"
 
@@ -88,6 +92,9 @@ struct TWindowOptions {
     bool openLocationAfterPaste = true;   // Openfilelocationafterpaste
     bool promptBeforeExecuting = true;    // Promptbeforeexecuting1
     int textSize = 9;                     // curTextSize
+    bool menuBar = false;                 // MenuBar1
+    bool statusBar = false;               // StatusBar1
+    bool recordList = true;               // RecordList1
     bool alwaysRunAsAdmin = false;        // AlwaysRunAsAdmin (common file)
 };
 
@@ -104,6 +111,32 @@ struct TSettings {
     TRecordOptions record;
     TWindowOptions window;
 };
+
+// One option of a settings struct: its key, the field that holds it and, for
+// an integer, its range. The struct's own initialiser is the default. Each key
+// is named once, here; loading, storing and the dialogs' copies walk the table.
+template <class T>
+struct TOption {
+    const wchar_t* key;
+    std::variant<bool T::*, int T::*, std::wstring T::*> field;
+    int min = INT_MIN, max = INT_MAX;
+    bool loaded = true;   // false: written, never read back
+    bool common = false;  // in the common settings file
+};
+
+// The options of the settings dialog, in the order the dialog stores them.
+std::span<const TOption<TRecordOptions>> RecordOptionTable();
+// The main window's options, each written on its own when it changes.
+std::span<const TOption<TWindowOptions>> WindowOptionTable();
+
+// The options the record-type dialog edits, in the order the record command
+// stores them after a confirm.
+inline constexpr const wchar_t* kRecordTypeKeys[] = {
+    keys::CbWebpage, keys::CbRecrodRecentDocument, keys::tbRecRecentDoc, keys::CbFilterPCStart,
+    keys::cbDisplayPCStartFilterList, keys::CbShowSettingsWhenRecord, keys::RgRecordType};
+
+// Copies the named options from one set of values to another.
+void CopyOptions(const TRecordOptions& from, TRecordOptions& to, std::span<const wchar_t* const> keys);
 
 // Window bounds from the stored keys, each default computed from the values read
 // before it, then shrunk (never moved) to fit the screen.
@@ -130,6 +163,10 @@ public:
     void Load(TSettings& s, const std::wstring& defaultRecordFolder, bool runValuePresent) const;
     // Writes the settings dialog's keys in their order; then tbRecordInterval.
     void Store(const TSettings& s);
+    // Writes the named options in the order given.
+    void StoreOptions(const TRecordOptions& r, std::span<const wchar_t* const> keys);
+    // Writes one option of either table (a menu check, a toggle).
+    void StoreOption(const TSettings& s, const wchar_t* key);
 
     void StoreWindowState(const TWindowState& w);
     TBounds LoadBounds(int screenWidth, int screenHeight) const;

@@ -191,10 +191,13 @@ std::string BuildTreeXml(const TRecordModel& model, const std::wstring& appPath)
     return all;
 }
 
+bool WriteTreeFile(TReplacingFile& file, const TRecordModel& model, const std::wstring& appPath) {
+    return file.IsOpen() && WriteTreeXml(model, appPath, [&file](const std::string& chunk) { return file.Write(chunk); });
+}
+
 bool WriteTreeFile(const std::wstring& path, const TRecordModel& model, const std::wstring& appPath) {
     TReplacingFile file(path);
-    return file.IsOpen() && WriteTreeXml(model, appPath, [&file](const std::string& chunk) { return file.Write(chunk); }) &&
-           file.Commit(TDurability::Flush);
+    return WriteTreeFile(file, model, appPath) && file.Commit(TDurability::Flush);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "base/files.h"
 #include "records/model.h"
 
 namespace qm {
@@ -17,6 +18,8 @@ std::string BuildTreeXml(const TRecordModel& model, const std::wstring& appPath)
 
 // Writes the tree file safely (temporary file, then moved over the old one).
 bool WriteTreeFile(const std::wstring& path, const TRecordModel& model, const std::wstring& appPath);
+// Streams the tree file into a replacing file (which the caller commits).
+bool WriteTreeFile(TReplacingFile& file, const TRecordModel& model, const std::wstring& appPath);
 
 enum class TTreeLoad { Loaded, Stopped, NotWellFormed, Unreadable };
 

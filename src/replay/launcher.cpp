@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
+#include "base/com.h"
+#include "base/effects.h"
 #include "base/files.h"
 #include "base/listfile.h"
 #include "base/pathtext.h"
@@ -15,6 +17,8 @@
 #include "replay/runasadmin.h"
 
 using Microsoft::WRL::ComPtr;
+
+#include "base/guarded.h"
 
 namespace qm {
 
@@ -49,7 +53,7 @@ std::optional<std::wstring> ReadRegistryText(HKEY root, const wchar_t* subKey, c
 
 // "Shell.Application" MinimizeAll, called by name as the automation object offers it.
 void MinimizeAllWindows() {
-    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    TComApartment com;
     {
         CLSID clsid{};
         ComPtr<IDispatch> shell;
@@ -64,7 +68,6 @@ void MinimizeAllWindows() {
             }
         }
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
 wchar_t UserDecimalSeparator() {
@@ -87,8 +90,8 @@ TLauncherSeams TLauncherSeams::Real() {
     s.recognise = [](std::wstring& title, std::wstring& path, bool launch) {
         return RecogniseSpecialWindow(title, path, launch);
     };
-    s.winExec = [](const std::string& command, UINT show) { return ::WinExec(command.c_str(), show); };
-    s.message = [](HWND owner, const std::wstring& text) { ::MessageBoxW(owner, text.c_str(), L"QuilMar", MB_OK); };
+    s.winExec = [](const std::string& command, UINT show) { return Effects().winExec(command, show); };
+    s.message = [](HWND owner, const std::wstring& text) { Effects().messageBox(owner, text, L"QuilMar", MB_OK); };
     s.minimizeAll = &MinimizeAllWindows;
     s.openSpecialFolder = [](int csidl) { OpenSpecialFolder(csidl); };
     s.wow64 = [] { return IsWow64(); };
@@ -147,11 +150,10 @@ bool TItemLauncher::IsVersion(const wchar_t* name) const { return context_.windo
 
 std::wstring TItemLauncher::ItemPath(const TItemTable& items, int index) {
     std::wstring path;
-    try {
-        if (items.IsValid(index)) path = TMyDoc(items.At(index)).path;
-    } catch (...) {
+    if (!Guarded(L"item path", [&] {
+            if (items.IsValid(index)) path = TMyDoc(items.At(index)).path;
+        }))
         path.clear();
-    }
     if (context_.showHint) context_.showHint(path);
     return path;
 }
@@ -188,7 +190,7 @@ void TItemLauncher::OpenItemPath(const std::wstring& original, bool asGroup) {
     } else if (ToLower(ExtensionOf(path)) == L".lnk") {
         OpenShortcut(path);
     } else if (FolderExists(path)) {
-        ShellExecutor()(context_.owner, L"explore", NormaliseFolderPath(path), L"", SW_SHOWNORMAL);
+        Effects().shellExecute(context_.owner, L"explore", NormaliseFolderPath(path), L"", SW_SHOWNORMAL);
     } else if (ToLower(Trim(PathFileName(path))) == L"hh.exe") {
         if (context_.showHelp) context_.showHelp();
     } else if (FileExists(path)) {
@@ -205,7 +207,7 @@ void TItemLauncher::OpenItemPath(const std::wstring& original, bool asGroup) {
 void TItemLauncher::OpenLibrary(const std::wstring& path) {
     std::wstring parameters =
         ExpandFirstEnvironmentVariable(kLibrariesFolder) + (path.size() > 9 ? path.substr(9) : L"");
-    ShellExecutor()(context_.owner, L"Open", L"Explorer", parameters, SW_SHOWNORMAL);
+    Effects().shellExecute(context_.owner, L"Open", L"Explorer", parameters, SW_SHOWNORMAL);
 }
 
 void TItemLauncher::StartPhotoViewer() {
@@ -279,18 +281,16 @@ void TItemLauncher::HandLinkToOpener(const std::wstring& path) {
     CreateFolderTree(context_.userDataFolder);
     // Without the file the opener would open whatever link it was handed last.
     if (!WriteListFile(JoinPath(context_.userDataFolder, kLinkHandoffFileName), {path}, TDurability::NoFlush)) return;
-    ShellExecutor()(nullptr, L"open", context_.programFolder + kLinkOpenerFile, L"", SW_SHOWNORMAL);
+    Effects().shellExecute(nullptr, L"open", context_.programFolder + kLinkOpenerFile, L"", SW_SHOWNORMAL);
 }
 
 void TItemLauncher::RunExplorerHidden(const std::wstring& path) {
-    ShellExecutor()(nullptr, L"open", L"command", L"/c explorer " + path, SW_HIDE);
+    Effects().shellExecute(nullptr, L"open", L"command", L"/c explorer " + path, SW_HIDE);
 }
 
 void TItemLauncher::StartAsProgram(const std::wstring& path) {
-    try {
-        ShellExecutor()(context_.owner, L"", path, L"", SW_SHOWNORMAL);  // no verb: the file's default action
-    } catch (...) {
-    }
+    // No verb: the file's default action.
+    Guarded(L"start as program", [&] { Effects().shellExecute(context_.owner, L"", path, L"", SW_SHOWNORMAL); });
 }
 
 bool TItemLauncher::OpenWebAddress(const std::wstring& address) {
@@ -305,9 +305,9 @@ bool TItemLauncher::OpenWebAddress(const std::wstring& address) {
         }
     }
     if (oldBrowser)
-        ShellExecutor()(context_.owner, L"open", browser, address, SW_SHOW);
+        Effects().shellExecute(context_.owner, L"open", browser, address, SW_SHOW);
     else
-        ShellExecutor()(context_.owner, L"open", address, L"", SW_SHOW);
+        Effects().shellExecute(context_.owner, L"open", address, L"", SW_SHOW);
     return oldBrowser;
 }
 
@@ -340,7 +340,7 @@ void TItemLauncher::OpenWithAdmin(const TLaunchItem& item) {
 
 void TItemLauncher::OpenWith(const TLaunchItem& item) {
     if (ToLower(Trim(ExtensionOf(item.path))) == L".exe") return;
-    ShellExecutor()(context_.owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + item.path, SW_SHOWNORMAL);
+    Effects().shellExecute(context_.owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + item.path, SW_SHOWNORMAL);
 }
 
 void TItemLauncher::OpenItemLocations(const std::vector<TLaunchItem>& items) {

@@ -2,8 +2,8 @@
 // tree, the way the desktop had them: a program is started, a document opened
 // with its program, a folder shown in Explorer, a web page in the browser, a
 // shell place opened as that place. It only starts things; it never waits for
-// them. ShellExecuteW goes through pathutil's ShellExecutor(); every other
-// outside effect through TLauncherSeams, so tests record instead of starting.
+// them. The shell goes through Effects() (base/effects.h); every other outside
+// effect through TLauncherSeams, so tests record instead of starting.
 #pragma once
 #include <windows.h>
 

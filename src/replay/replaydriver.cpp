@@ -1,5 +1,6 @@
 #include "replay/replaydriver.h"
 
+#include "base/scope_exit.h"
 #include "base/strings.h"
 
 namespace qm {
@@ -42,50 +43,46 @@ bool TReplayDriver::Visit() { return ++visits_ < kReplayVisitLimit; }
 
 void TReplayDriver::ReplayWalk(const TDocTree& all, const TItemTable& items, bool allDocs,
                                const TReplayCounts& counts) {
-    host_.ClearStopRequest();
-    host_.ShowReplayHint(kReplayWaitingText);
+    progress_.ClearStopRequest();
+    progress_.SetCaption(kReplayWaitingText);
     // However the walk ends, the hint says so and the finish timer runs.
-    struct TFinish {
-        IReplayHost& host;
-        ~TFinish() {
-            try {
-                host.ShowReplayHint(kReplayFinishText);
-                host.StartFinishTimer();
-            } catch (...) {
-            }
-        }
-    } finish{host_};
+    scope_exit finish([this] {
+        progress_.SetCaption(kReplayFinishText);
+        host_.StartFinishTimer();
+    });
 
     if (!host_.HasRecords()) return;
     host_.EnsureRecordSelected();
-    host_.ShowReplayProgress(allDocs ? counts.total : counts.topLevel);
+    maximum_ = allDocs ? counts.total : counts.topLevel;
+    progress_.ShowProgress(true);
+    progress_.SetGauge(0, maximum_);
     position_ = 0;
     std::vector<TEntry> entries = Snapshot(all, items);
     visits_ = 0;
     for (const TEntry& node : entries) {
         if (!Visit()) return;
         if (!node.children.empty()) {
-            host_.PumpMessages();
+            progress_.Pump();
             for (size_t i = 0; i < node.children.size(); ++i) {
                 if (!Visit()) return;
                 host_.Wait(kReplayPauseMs);
-                host_.PumpMessages();
+                progress_.Pump();
                 if (!allDocs && i > 0) break;
                 OpenEntry(node.children[i]);
-                if (allDocs) host_.SetReplayGauge(++position_);
+                if (allDocs) progress_.SetGauge(++position_, maximum_);
             }
         } else {
             host_.Wait(kReplayPauseMs);
-            host_.PumpMessages();
+            progress_.Pump();
             OpenEntry(node);
         }
-        host_.SetReplayGauge(++position_);
+        progress_.SetGauge(++position_, maximum_);
     }
 }
 
 void TReplayDriver::OpenEntry(const TEntry& entry) {
     std::wstring path = entry.path, title = entry.title;
-    host_.ShowReplayHint(path);
+    progress_.SetCaption(path);
     // The program never starts itself.
     if (ToLower(Trim(PathFileName(path))) == L"quilmar.exe") return;
     if (opener_.RecogniseAndLaunch(title, path) == 1) return;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "records/model.h"
 #include "replay/launcher.h"
 
@@ -26,20 +27,14 @@ struct TReplayCounts {
 };
 TReplayCounts CountReplayItems(const TDocTree& all);
 
-// What the walk needs of the main window.
+// What the walk needs of the main window besides its progress panel.
 class IReplayHost {
 public:
     virtual ~IReplayHost() = default;
     virtual bool HasRecords() = 0;
     // Selects the first record when none is selected (the trees stay as they are).
     virtual void EnsureRecordSelected() = 0;
-    virtual void ClearStopRequest() = 0;
-    // Shows the progress panel with the bar at 0 of maximum.
-    virtual void ShowReplayProgress(int maximum) = 0;
-    virtual void SetReplayGauge(int position) = 0;
-    virtual void ShowReplayHint(const std::wstring& text) = 0;
     virtual void Wait(int milliseconds) = 0;
-    virtual void PumpMessages() = 0;
     // A plain message box with an OK button.
     virtual void ShowReplayMessage(const std::wstring& text) = 0;
     // Arms the finish timer that hides the progress panel later.
@@ -48,7 +43,8 @@ public:
 
 class TReplayDriver {
 public:
-    TReplayDriver(IItemOpener& opener, IReplayHost& host) : opener_(opener), host_(host) {}
+    TReplayDriver(IItemOpener& opener, IReplayHost& host, IProgress& progress)
+        : opener_(opener), host_(host), progress_(progress) {}
 
     // Replays the record in the All tree: all documents of a group or only the
     // first; warns when the visit limit ended the walk. An error while opening
@@ -76,8 +72,10 @@ private:
 
     IItemOpener& opener_;
     IReplayHost& host_;
+    IProgress& progress_;
     int visits_ = 0;
     int position_ = 0;
+    int maximum_ = 0;
 };
 
 }  // namespace qm

@@ -2,6 +2,8 @@
 
 #include "base/system.h"
 
+#include "base/guarded.h"
+
 namespace qm {
 
 TRunAsAdmin::TRunAsAdmin(TShellExecuteExFn shellExecuteEx, TAdminTestFn adminTest)
@@ -13,11 +15,7 @@ TRunAsAdmin::TRunAsAdmin(TShellExecuteExFn shellExecuteEx, TAdminTestFn adminTes
 bool TRunAsAdmin::IsAdmin() {
     if (tested_) return admin_;
     tested_ = true;
-    try {
-        admin_ = adminTest_();
-    } catch (...) {
-        admin_ = false;
-    }
+    if (!Guarded(L"is admin", [&] { admin_ = adminTest_(); })) admin_ = false;
     return admin_;
 }
 

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "base/guarded.h"
+#include "base/com.h"
 #include "base/files.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
@@ -11,23 +13,6 @@ namespace {
 
 // BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE
 constexpr UINT kBrowseFlags = 0x51;
-
-using unique_pidl = unique_any<detail::null_traits<PIDLIST_ABSOLUTE, ::CoTaskMemFree>>;
-
-// The resizable browser is an OLE client: it needs an apartment on this thread.
-// Balanced only when this call is the one that set it up (or added a reference).
-class TApartment {
-public:
-    TApartment() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ~TApartment() {
-        if (SUCCEEDED(hr_)) ::CoUninitialize();
-    }
-    TApartment(const TApartment&) = delete;
-    TApartment& operator=(const TApartment&) = delete;
-
-private:
-    HRESULT hr_;
-};
 
 // Selects the start folder as soon as the browser has filled its tree. The
 // wide message keeps folder names that the ANSI code page cannot spell.
@@ -46,7 +31,7 @@ std::wstring StartFolder(const std::wstring& initialFolder) {
 
 std::wstring ChooseFolder(HWND owner, const std::wstring& caption, const std::wstring& initialFolder) {
     try {
-        TApartment apartment;
+        TComApartment apartment;
         std::wstring start = StartFolder(initialFolder);
         wchar_t displayName[MAX_PATH] = {};
         BROWSEINFOW bi{};
@@ -61,7 +46,8 @@ std::wstring ChooseFolder(HWND owner, const std::wstring& caption, const std::ws
         wchar_t path[MAX_PATH] = {};
         if (!::SHGetPathFromIDListW(chosen.get(), path)) return {};
         return path;
-    } catch (...) {
+    } catch (const std::exception& e) {
+        ReportFault(L"choose folder", e.what());
         return {};
     }
 }

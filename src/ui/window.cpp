@@ -1,5 +1,8 @@
 #include "ui/window.h"
 
+#include "base/guarded.h"
+#include "base/strings.h"
+
 namespace qm {
 
 TWindowBase::~TWindowBase() {
@@ -49,11 +52,14 @@ LRESULT CALLBACK TWindowBase::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     }
     if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT result = 0;
+    // Unhandled errors are dropped without a message (what was done stays
+    // done), and written to the fault log.
     try {
         result = self->HandleMessage(msg, wp, lp);
+    } catch (const std::exception& e) {
+        ReportFault(Format(L"window message 0x%04X", msg).c_str(), e.what());
     } catch (...) {
-        // Unhandled errors are dropped without a message; what was done stays done.
-        result = 0;
+        ReportFault(Format(L"window message 0x%04X", msg).c_str(), nullptr);
     }
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -106,6 +106,50 @@ TEST_F(InstanceE2E, AlwaysRunAsAdminRelaunchesUnlessTheLastArgumentSaysNot) {
     EXPECT_EQ(stays.WaitExit(20000), 0u);
 }
 
+// Hand-offs that arrive while the first copy loads a large record wait for the
+// load, and each is read before its sender ends: three starts in a row lose
+// none of their entries.
+TEST_F(InstanceE2E, ThreeStartsDuringALoadLoseNoEntry) {
+    TRecordModel big;
+    for (int i = 0; i < 4000; ++i) {  // under the 5000 top-level nodes a record keeps
+        int index = big.items.Append();
+        TMyDoc& doc = big.items.At(index);
+        doc.path = L"C:\\big\\program" + std::to_wstring(i) + L".exe";
+        doc.docType = kDocAppOrFile;
+        TTreeNode* top = big.all.Add(nullptr, L"program " + std::to_wstring(i), index);
+        int child = big.items.Append();
+        big.items.At(child).path = L"C:\\big\\doc" + std::to_wstring(i) + L".txt";
+        big.items.At(child).docType = kDocAppOrFile;
+        big.all.Add(top, L"doc " + std::to_wstring(i), child);
+    }
+    const std::wstring record = JoinPath(UserDataFolder(), L"Dec 01,2026_001.quilmar");
+    ASSERT_TRUE(WriteTreeFile(record, big, L"quilmar"));
+    std::vector<std::wstring> entries;
+    for (int i = 0; i < 3; ++i) {
+        entries.push_back(JoinPath(UserDataFolder(), L"handed " + std::to_wstring(i) + L" \u00E9.txt"));
+        ASSERT_TRUE(WriteFileReplacing(entries.back(), "x"));
+    }
+    test::Process first = test::Process::Start(L"quilmar.exe", L"");
+    ASSERT_NE(test::WaitForWindow(kMainWindowClass, first.Id(), 20000), nullptr);
+    for (const std::wstring& entry : entries) {
+        test::Process next = test::Process::Start(L"quilmar.exe", L"\"" + entry + L"\"");
+        EXPECT_EQ(next.WaitExit(60000), 0u);
+    }
+    auto holdsAll = [&] {
+        std::vector<std::wstring> paths = RecordPaths(record);
+        if (paths.size() < 8003) return false;
+        for (const auto& e : entries)
+            if (std::find(paths.begin(), paths.end(), e) == paths.end()) return false;
+        return true;
+    };
+    EXPECT_TRUE(test::WaitUntil(holdsAll, 60000));
+    std::vector<std::wstring> paths = RecordPaths(record);
+    EXPECT_GE(paths.size(), 8003u);
+    for (const auto& e : entries)
+        EXPECT_NE(std::find(paths.begin(), paths.end(), e), paths.end()) << WideToUtf8(e);
+    EXPECT_EQ(test::RecordFiles().size(), 1u);
+}
+
 // Stands in for a first copy whose window appears late: registers the instance,
 // shows a window of the main class only after a while, and records the message.
 struct LateWindow {

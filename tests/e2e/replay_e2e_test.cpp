@@ -119,8 +119,10 @@ TEST_F(ReplayE2E, ReplayAllOpensTheDocumentsAndTheFolderOfTheSelectedRecord) {
     HWND window = test::WaitForWindow(kMainWindowClass, quilmar.Id(), 20000);
     ASSERT_NE(window, nullptr);
     // The record is listed, selected and shown in the All tree.
-    HWND list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr);
-    ASSERT_NE(list, nullptr);
+    // The window is found while it creates its controls: wait for the list too.
+    HWND list = nullptr;
+    ASSERT_TRUE(test::WaitUntil([&] { return (list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr)) != nullptr; },
+                                20000));
     ASSERT_TRUE(test::WaitUntil(
         [&] { return ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && MostTreeItems(window) == 4; }, 20000));
 

@@ -147,8 +147,21 @@ inline std::vector<std::string> LayoutProblems(HWND parent) {
             HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)));
             RECT need{0, 0, 0, 0};
             ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+            // A label taller than one line wraps its text: the wrapped text must fit its height.
+            bool wraps = !isButton && (r.bottom - r.top) >= 2 * (need.bottom - need.top);
+            RECT wrapped{0, 0, r.right - r.left, 0};
+            if (wraps)
+                ::DrawTextW(dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
             ::SelectObject(dc, old);
             ::ReleaseDC(h, dc);
+            if (wraps) {
+                if (wrapped.bottom > r.bottom - r.top)
+                    problems.push_back(nameOf(h) + " text needs " + std::to_string(wrapped.bottom) +
+                                       " pixels of height, has " + std::to_string(r.bottom - r.top));
+                if (isGroup || kind == L"SysTabControl32") continue;
+                items.push_back({h, r, nameOf(h)});
+                continue;
+            }
             LONG width = need.right;
             LONG type = style & BS_TYPEMASK;
             if (isButton && !isGroup) {

@@ -9,6 +9,8 @@
 
 #include "app/commands.h"
 #include "app/menus.h"
+#include "app/product.h"
+#include <dbt.h>
 #include "base/files.h"
 #include "base/listfile.h"
 #include "base/pathtext.h"
@@ -463,6 +465,190 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedOnceAndSaved) {
     auto selected = window->Model().all.SelectedNodes();
     ASSERT_EQ(selected.size(), 1u);
     EXPECT_TRUE(EqualsNoCase(window->Model().items.At(selected[0]->Index()).path, file));
+}
+
+// ---- The busy guard: input that arrives while a record operation runs -------------
+
+// Lets the window run what the busy guard queued.
+void Settle() {
+    for (int i = 0; i < 20; ++i) {
+        PumpPendingMessages();
+        ::Sleep(5);
+    }
+}
+
+std::wstring NewestRecord(const std::wstring& folder) { return JoinPath(folder, RecordNames(folder).back() + L".quilmar"); }
+
+TEST_F(MainWindowTest, InputDuringARecordRunIsTakenAfterItAndNeverWritesTheOldRecord) {
+    WriteRecord(L"Dec 01,2026_001", Item("notepad", "C:\\windows\\notepad.exe", 2));
+    Open();
+    const std::wstring old = JoinPath(records, L"Dec 01,2026_001.quilmar");
+    const std::string before = ReadFileBytes(old).value();
+    std::wstring dropped = dir / L"dropped \u00FC.bin";
+    std::wstring handed = dir / L"handed \u4E2D.bin";
+    ASSERT_TRUE(WriteFileReplacing(dropped, "x"));
+    ASSERT_TRUE(WriteFileReplacing(handed, "y"));
+    std::wstring editor = dir / L"editor.exe";
+    ASSERT_TRUE(WriteFileReplacing(editor, "MZ"));
+    apps.apps = {{editor, L"Editor"}};
+    bool busyDuringScan = false;
+    apps.duringScan = [&] {
+        busyDuringScan = window->Busy().Busy();
+        HWND w = window->Handle();
+        ::SendMessageW(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0);
+        ::SendMessageW(w, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+        ASSERT_TRUE(WriteListFile(HandoffFilePath(), {handed}));
+        COPYDATASTRUCT cds{0, sizeof(kHandoffPayload), const_cast<char*>(kHandoffPayload)};
+        EXPECT_EQ(::SendMessageW(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+        // The hand-off file is read before the answer: a third copy may replace it now.
+        ASSERT_TRUE(WriteListFile(HandoffFilePath(), {L"C:\\not\\handed.txt"}));
+        // Nothing of it reached the model while the run rebuilds it.
+        EXPECT_FALSE(TreeHasPath(window->Model(), dropped));
+    };
+    window->RunCommand(CmRecord);
+    apps.duringScan = nullptr;
+    Settle();
+    EXPECT_TRUE(busyDuringScan);
+    EXPECT_EQ(ReadFileBytes(old).value(), before);
+    ASSERT_EQ(RecordNames(records).size(), 2u);
+    TRecordModel saved;
+    ReadTreeFile(NewestRecord(records), saved);
+    EXPECT_TRUE(TreeHasPath(saved, editor));
+    EXPECT_TRUE(TreeHasPath(saved, dropped));
+    EXPECT_TRUE(TreeHasPath(saved, handed));
+    EXPECT_FALSE(TreeHasPath(saved, L"C:\\not\\handed.txt"));
+}
+
+TEST_F(MainWindowTest, ARecordListClickDuringARunIsTakenAfterIt) {
+    WriteRecord(L"Dec 01,2026_001", Item("old one", "C:\\old\\one.exe", 2));
+    WriteRecord(L"Dec 02,2026_001", Item("old two", "C:\\old\\two.exe", 2));
+    store->User().WriteInteger(keys::kSectionDefault, keys::LbRECs, 1);
+    Open();
+    const std::string first = ReadFileBytes(JoinPath(records, L"Dec 01,2026_001.quilmar")).value();
+    std::wstring editor = dir / L"editor.exe";
+    ASSERT_TRUE(WriteFileReplacing(editor, "MZ"));
+    apps.apps = {{editor, L"Editor"}};
+    HWND list = window->RecordList().Handle();
+    apps.duringScan = [&] {
+        // The user clicks the first record while the run goes on.
+        ::SendMessageW(list, LB_SETSEL, FALSE, -1);
+        ::SendMessageW(list, LB_SETSEL, TRUE, 0);
+        ::SendMessageW(list, LB_SETCARETINDEX, 0, FALSE);
+        ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list));
+    };
+    window->RunCommand(CmRecord);
+    apps.duringScan = nullptr;
+    // The run saved its new record, not the clicked one.
+    EXPECT_EQ(ReadFileBytes(JoinPath(records, L"Dec 01,2026_001.quilmar")).value(), first);
+    ASSERT_EQ(RecordNames(records).size(), 3u);
+    Settle();
+    // Then the click is taken: the first record is selected and shown.
+    ASSERT_GE(window->RecordList().Cursor(), 0);
+    EXPECT_EQ(window->RecordList().Text(window->RecordList().Cursor()), L"Dec 01,2026_001");
+    ASSERT_EQ(window->Model().all.TopCount(), 1);
+    EXPECT_EQ(window->Model().all.Top(0)->Text(), L"old one");
+}
+
+TEST_F(MainWindowTest, ASecondRecordOrReplayDuringARunIsRefused) {
+    Open();
+    int runs = 0;
+    apps.duringScan = [&] {
+        ++runs;
+        window->RunCommand(CmRecord);  // refused: the run is under way
+    };
+    size_t before = RecordNames(records).size();
+    window->RunCommand(CmRecord);
+    apps.duringScan = nullptr;
+    Settle();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(RecordNames(records).size(), before + 1);
+}
+
+// A settings file that refuses every write (a folder stands in its place) does
+// not keep the window open, and the settings command still applies.
+TEST_F(MainWindowTest, RefusedSettingsWritesNeverKeepTheWindowOpen) {
+    for (bool viaExit : {false, true}) {
+        Open();
+        std::wstring ini = store->User().Path();
+        ASSERT_TRUE(::DeleteFileW(ini.c_str()));
+        ASSERT_TRUE(CreateFolderTree(ini));
+        HWND hwnd = window->Handle();
+        if (viaExit) {
+            window->RunCommand(CmExit);
+            Settle();
+        } else {
+            ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        }
+        EXPECT_FALSE(::IsWindow(hwnd)) << viaExit;
+        window.reset();
+        ::RemoveDirectoryW(ini.c_str());
+        // The next window starts as on a fresh machine.
+        store->User().WriteString(keys::kSectionDefault, keys::EdtRECPath, records);
+        store->User().WriteBool(keys::kSectionDefault, keys::CbShowSettingsWhenRecord, false);
+        MSG m;
+        while (::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+}
+
+TEST_F(MainWindowTest, RefusedCommonSettingsStillShowAndApplyTheSettingsDialog) {
+    Open();
+    std::wstring common = store->Common().Path();
+    ::DeleteFileW(common.c_str());
+    ASSERT_TRUE(CreateFolderTree(common));
+    auto present = [&] { return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; };
+    SettingsDriver::clickId = TFrmMySettings::kIdCbRunWhenWS;
+    ::SetTimer(nullptr, 0, 100, &SettingsDriver::Tick);
+    EXPECT_TRUE(window->RunSettingsCommand());
+    EXPECT_TRUE(present());  // applied although the "openwindow" write was refused
+    EXPECT_EQ(window->StatusText(0), L"Unable to write to " + common);
+    ::RemoveDirectoryW(common.c_str());
+}
+
+// Types a folder into the settings dialog's path field (when given), leaves
+// the field and cancels, from inside the dialog's modal loop.
+struct CancelDriver {
+    static inline std::wstring typed;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND dlg = ::FindWindowW(L"#32770", L"Settings");
+        if (!dlg || !::IsWindowVisible(dlg)) return;
+        ::KillTimer(nullptr, id);
+        HWND edit = ::GetDlgItem(dlg, TFrmMySettings::kIdEdtRecordPath);
+        if (!typed.empty()) {
+            ::SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+            ::SetWindowTextW(edit, typed.c_str());
+            ::SendMessageW(dlg, WM_NEXTDLGCTL, 0, FALSE);  // leaves the field
+        }
+        ::PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+};
+
+// Cancelling a folder change and closing the dialog again leaves the list and
+// the store naming the same folder.
+TEST_F(MainWindowTest, SettingsDialogLeavesListAndStoreOnOneFolder) {
+    WriteRecord(L"Dec 01,2026_001", Item("a", "C:\\a", 2));
+    Open();
+    test::TempDir other;
+    ASSERT_TRUE(WriteFileReplacing(other / L"elsewhere.quilmar", "<quilmartree/>"));
+    CancelDriver::typed = other.Path();
+    ::SetTimer(nullptr, 0, 100, &CancelDriver::Tick);
+    EXPECT_FALSE(window->RunSettingsCommand());
+    EXPECT_EQ(window->RecordList().Count(), 1);  // the other folder is listed while in use
+    CancelDriver::typed.clear();
+    ::SetTimer(nullptr, 0, 100, &CancelDriver::Tick);
+    EXPECT_FALSE(window->RunSettingsCommand());
+    std::vector<std::wstring> listed;
+    for (int i = 0; i < window->RecordList().Count(); ++i) listed.push_back(window->RecordList().Text(i));
+    std::vector<std::wstring> inFolder = RecordNames(window->Records().RecordFolder());
+    EXPECT_EQ(listed, inFolder) << WideToUtf8(window->Records().RecordFolder());
+    EXPECT_TRUE(EqualsNoCase(window->Records().RecordFolder(), records));
+}
+
+TEST_F(MainWindowTest, TheWindowHasTheProgramIcon) {
+    Open();
+    EXPECT_NE(::GetClassLongPtrW(window->Handle(), GCLP_HICON), 0);
+    EXPECT_NE(::SendMessageW(window->Handle(), WM_GETICON, ICON_SMALL, 0), 0);
 }
 
 }  // namespace

@@ -25,7 +25,9 @@ struct Fixture : ::testing::Test {
     bool Run(TRecordTypeValues& values, std::vector<TDialogScript::TStep> steps, const std::wstring& newName = L"Dec 09,2026_001",
              const std::wstring& existing = L"Dec 01,2026_004") {
         TDialogScript::Start([this] { return dialog.Handle(); }, std::move(steps));
-        bool confirmed = dialog.Show(nullptr, values, newName, existing);
+        values.newRecordName = newName;
+        values.existingRecordName = existing;
+        bool confirmed = dialog.Show(nullptr, values);
         EXPECT_TRUE(TDialogScript::Completed());
         return confirmed;
     }
@@ -107,7 +109,7 @@ TEST_F(RecordTypeDialog, EmptyNameKeepsTheDialogOpenThenConfirmTakesTheValues) {
     EXPECT_TRUE(confirmed);
     EXPECT_EQ(values.renameTo, L"Holiday \u00E9");
     EXPECT_TRUE(values.webpage);
-    EXPECT_TRUE(values.dontShowAgain);
+    EXPECT_FALSE(values.showSettingsWhenRecord);  // "Don't show again" ticked
 }
 
 TEST_F(RecordTypeDialog, CancelAndEscapeChangeNothing) {
@@ -127,6 +129,47 @@ TEST_F(RecordTypeDialog, CancelAndEscapeChangeNothing) {
     }
 }
 
+// A name that could reach outside the record folder, name a device or hold a
+// character no file name can is refused like an empty one.
+TEST_F(RecordTypeDialog, NamesThatAreNoRecordFileAreRefused) {
+    for (const wchar_t* bad : {L"..\\x", L"a\\b", L"a/b", L"CON", L"nul.txt", L"x:", L"..", L"what?", L"trailing."}) {
+        TRecordTypeValues values;
+        bool stayedOpen = false;
+        bool confirmed = Run(values, {[&] {
+                                          ::SetWindowTextW(Item(T::kIdEdtRename), bad);
+                                          ::SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
+                                          stayedOpen = ::IsWindow(dialog.Handle()) && dialog.RenameColour() == kRed;
+                                          ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+                                          return true;
+                                      }});
+        EXPECT_FALSE(confirmed) << bad;
+        EXPECT_TRUE(stayedOpen) << bad;
+        EXPECT_TRUE(values.renameTo.empty()) << bad;
+    }
+}
+
+// Every hint shows whole: the elevation hint and the "Don't show again" hint
+// with the dialog grown for them, no caption clipped, nothing overlapping.
+TEST_F(RecordTypeDialog, LayoutIsTidyWithEveryHintShown) {
+    TRecordTypeValues values;
+    values.recRecentDoc = 58;
+    std::vector<std::string> problems;
+    Run(values, {[&] {
+            Click(T::kIdCbDonotshow);
+            EXPECT_TRUE(Visible(Item(T::kIdElevationHint)));
+            EXPECT_TRUE(Visible(Item(T::kIdDonotshowHint)));
+            problems = test::LayoutProblems(dialog.Handle());
+            // The buttons stay inside the dialog.
+            RECT client{};
+            ::GetClientRect(dialog.Handle(), &client);
+            RECT ok = test::RectIn(dialog.Handle(), Item(IDOK));
+            EXPECT_LE(ok.bottom, client.bottom);
+            ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }});
+    EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+}
+
 TEST(RecordTypeDialogElevated, NoElevationHintWhenAlreadyElevated) {
     T::THooks hooks;
     hooks.startedElevated = true;
@@ -138,7 +181,8 @@ TEST(RecordTypeDialogElevated, NoElevationHintWhenAlreadyElevated) {
                              ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
                              return true;
                          }});
-    dialog.Show(nullptr, values, L"a", L"a");
+    values.newRecordName = values.existingRecordName = L"a";
+    dialog.Show(nullptr, values);
     EXPECT_TRUE(TDialogScript::Completed());
 }
 

@@ -73,7 +73,7 @@ struct Fixture : ::testing::Test {
     // Shows the dialog and runs the steps against it; true when it was confirmed.
     bool Run(T& dialog, std::vector<TDialogScript::TStep> steps) {
         TDialogScript::Start([&dialog] { return dialog.Handle(); }, std::move(steps));
-        bool confirmed = dialog.Show(nullptr);
+        bool confirmed = dialog.Show(nullptr, settings.record);
         EXPECT_TRUE(TDialogScript::Completed());
         return confirmed;
     }
@@ -101,9 +101,10 @@ TEST_F(SettingsDialog, ShowsTheOptionsItIsGiven) {
 
     for (const TRecordOptions& options : {TRecordOptions{}, flipped}) {
         settings.record = options;
+        listed = 0;
         settings.record.recPath = NormaliseFolderPath(folder.Path());
         const TRecordOptions r = settings.record;
-        T dialog(settings, Hooks());
+        T dialog(Hooks());
         struct Box {
             int id;
             bool expected;
@@ -159,12 +160,12 @@ TEST_F(SettingsDialog, ShowsTheOptionsItIsGiven) {
             EXPECT_EQ(ageLabel, L"Record Recent Documents1 days ago");
         }
         EXPECT_EQ(intervalLabel, L"Record Every " + std::to_wstring(r.recordInterval) + L" seconds");
-        EXPECT_EQ(listed, 0);
+        EXPECT_EQ(listed, 1);  // closing always lists the folder in use
     }
 }
 
 TEST_F(SettingsDialog, CaptionsAndTabs) {
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     Run(dialog, {[&] {
             struct Caption {
                 int id;
@@ -214,7 +215,7 @@ TEST_F(SettingsDialog, CaptionsAndTabs) {
 // longest age caption, with the age panel hidden and with the elevation hint.
 TEST_F(SettingsDialog, LayoutIsTidy) {
     settings.record.recRecentDoc = 58;
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     std::vector<std::string> problems;
     auto look = [&](const char* state) {
         for (const std::string& p : test::LayoutProblems(dialog.Handle())) problems.push_back(state + (": " + p));
@@ -245,7 +246,7 @@ TEST_F(SettingsDialog, LayoutIsTidy) {
 
 // Each tab shows its own controls only.
 TEST_F(SettingsDialog, TabsShowTheirOwnControls) {
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     const int onTab[3] = {T::kIdCbShowSettingsWhenRecord, T::kIdCbShowSettingsWhenRecordSmart,
                           T::kIdCbShowSettingsWhenReplay};
     std::vector<TDialogScript::TStep> steps;
@@ -269,7 +270,7 @@ TEST_F(SettingsDialog, TabsShowTheirOwnControls) {
 
 // Ctrl+Tab and Ctrl+Shift+Tab step through the tabs from any control.
 TEST_F(SettingsDialog, CtrlTabSwitchesTabs) {
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     BYTE saved[256] = {};
     ::GetKeyboardState(saved);
     auto press = [&](bool shift) {
@@ -332,7 +333,7 @@ TEST_F(SettingsDialog, ConfirmCopiesEveryControlBack) {
         {T::kTabReplayAll, T::kIdRbReplayAllChildDoc, &TRecordOptions::replayAllChildDoc},
     };
     const TRecordOptions before = settings.record;
-    T dialog(settings, Hooks(true));
+    T dialog(Hooks(true));
     std::vector<TDialogScript::TStep> steps;
     // The age is set while its trackbar is still shown, then the box is untied.
     steps.push_back([&] {
@@ -375,7 +376,7 @@ TEST_F(SettingsDialog, ConfirmCopiesEveryControlBack) {
 
 TEST_F(SettingsDialog, CancelKeepsTheOptions) {
     const TRecordOptions before = settings.record;
-    T dialog(settings, Hooks(true));
+    T dialog(Hooks(true));
     EXPECT_FALSE(Run(dialog, {[&] {
                                   Click(dialog, T::kIdAlwaysontop1);
                                   Click(dialog, T::kIdCbWebpage);
@@ -412,7 +413,7 @@ TEST_F(SettingsDialog, TrackbarLabels) {
     for (const Case& c : cases) {
         settings.record.recRecentDoc = c.bar == T::kIdTbRecRecentDoc ? c.start : 60;
         settings.record.recordInterval = c.bar == T::kIdTbRecordInterval ? c.start : 7;
-        T dialog(settings, Hooks());
+        T dialog(Hooks());
         int pos = 0;
         std::wstring text;
         bool confirmed = Run(dialog, {[&] {
@@ -439,7 +440,7 @@ TEST_F(SettingsDialog, TrackbarLabels) {
 // "Record Recent Documents" shows or hides the age panel; the startup-filter
 // boxes follow whichever of the two ends last, just to the right of it.
 TEST_F(SettingsDialog, RecentDocumentsBoxMovesTheFilterBoxes) {
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     struct Seen {
         bool ageShown;
         LONG filterLeft, displayLeft, anchorRight;
@@ -486,7 +487,7 @@ TEST_F(SettingsDialog, EnterWithMissingFolderStaysOpenRed) {
     bool stillOpen = false, hintShown = false, focused = false;
     COLORREF background = 0;
     std::wstring hint;
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     bool confirmed = Run(dialog, {[&] {
                                       TypePath(dialog, missing);
                                       PressKey(dialog.Control(T::kIdEdtRecordPath), VK_RETURN);
@@ -508,12 +509,12 @@ TEST_F(SettingsDialog, EnterWithMissingFolderStaysOpenRed) {
     EXPECT_EQ(hint, L"not exists directory.");
     EXPECT_TRUE(focused);
     EXPECT_EQ(settings.record.recPath, NormaliseFolderPath(folder.Path()));
-    EXPECT_EQ(listed, 0);
+    EXPECT_EQ(listed, 1);  // only the close lists
 }
 
 TEST_F(SettingsDialog, MissingFolderIsRedWhenShown) {
     settings.record.recPath = folder / L"gone";
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     COLORREF background = 0;
     bool hintShown = false;
     Run(dialog, {[&] {
@@ -524,7 +525,7 @@ TEST_F(SettingsDialog, MissingFolderIsRedWhenShown) {
         }});
     EXPECT_EQ(background, kRed);
     EXPECT_TRUE(hintShown);
-    EXPECT_EQ(listed, 0);
+    EXPECT_EQ(listed, 1);  // only the close lists
     EXPECT_EQ(settings.record.recPath, folder / L"gone");
 }
 
@@ -553,7 +554,7 @@ TEST_F(SettingsDialog, LeavingThePathField) {
     for (const Case& c : cases) {
         settings.record.recPath = current;
         listed = 0;
-        T dialog(settings, Hooks());
+        T dialog(Hooks());
         std::wstring field;
         int listedBeforeClose = -1;
         COLORREF background = 0;
@@ -574,7 +575,7 @@ TEST_F(SettingsDialog, LeavingThePathField) {
         EXPECT_FALSE(confirmed);
         EXPECT_EQ(field, c.field) << c.typed;
         EXPECT_EQ(listedBeforeClose, c.listed) << c.typed;
-        EXPECT_EQ(listed, c.listed) << c.typed;
+        EXPECT_EQ(listed, c.listed + 1) << c.typed;  // and the close lists once more
         EXPECT_EQ(background == kRed, c.red) << c.typed;
         EXPECT_EQ(hintShown, c.red) << c.typed;
         EXPECT_EQ(settings.record.recPath, c.recPath) << c.typed;
@@ -584,7 +585,7 @@ TEST_F(SettingsDialog, LeavingThePathField) {
 // A folder typed and confirmed without leaving the field is still taken over.
 TEST_F(SettingsDialog, ConfirmTakesOverTypedFolder) {
     test::TempDir other;
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     EXPECT_TRUE(Run(dialog, {[&] {
                         TypePath(dialog, Doubled(other.Path()));
                         PressKey(dialog.Control(T::kIdEdtRecordPath), VK_RETURN);
@@ -598,7 +599,7 @@ TEST_F(SettingsDialog, ConfirmTakesOverTypedFolder) {
 // when the program was not started elevated, the dialog grows to show a hint.
 TEST_F(SettingsDialog, StartupBoxShowsElevationHintUnlessElevated) {
     for (bool elevated : {false, true}) {
-        T dialog(settings, Hooks(elevated));
+        T dialog(Hooks(elevated));
         RECT before{}, after{}, again{};
         bool hint = false, box = false, boxAboveButtons = false;
         Run(dialog, {[&] {
@@ -638,7 +639,7 @@ TEST_F(SettingsDialog, StartupBoxShowsElevationHintUnlessElevated) {
 
 TEST_F(SettingsDialog, TickingRunAsAdminRelaunchesAndCloses) {
     const TRecordOptions before = settings.record;
-    T dialog(settings, Hooks(false));
+    T dialog(Hooks(false));
     bool confirmed = Run(dialog, {[&] {
                                       Click(dialog, T::kIdAlwaysontop1);
                                       Click(dialog, T::kIdCbRunWhenWS);
@@ -663,7 +664,7 @@ TEST_F(SettingsDialog, BrowsePutsTheChoiceIntoTheField) {
     // sent to it, so the test does not try to pick another folder.)
     settings.record.recPath = L"C:\\qm-no-such-folder\\";
     const std::wstring programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
-    T dialog(settings, Hooks());
+    T dialog(Hooks());
     HWND browser = nullptr;
     bool titleShown = false;
     std::wstring field;
@@ -690,7 +691,7 @@ TEST_F(SettingsDialog, BrowsePutsTheChoiceIntoTheField) {
     EXPECT_TRUE(titleShown);
     EXPECT_TRUE(EqualsNoCase(field, NormaliseFolderPath(programFiles))) << WideToUtf8(field);
     EXPECT_EQ(settings.record.recPath, field);  // the record folder follows, even after Escape
-    EXPECT_EQ(listed, 1);
+    EXPECT_EQ(listed, 2);  // the choice, then the close
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Fake desktop sources, images and window for the record operation.
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,7 +14,9 @@ class FakeApps : public IRunningApplications {
 public:
     std::vector<TAppPair> apps;
     std::vector<TFilterRow> startupRows;  // found when filtering is on
+    std::function<void()> duringScan;     // runs inside the scan, as user input would
     void Scan(bool filterStartup, std::vector<TAppPair>& out, std::vector<TFilterRow>& rows, const TPumpFn&) override {
+        if (duringScan) duringScan();
         out = apps;
         if (filterStartup) rows.insert(rows.end(), startupRows.begin(), startupRows.end());
     }
@@ -45,7 +48,7 @@ public:
     int IconOf(const std::wstring&, const std::wstring&) override { return kIcon; }
 };
 
-class FakeRecordHost : public IRecordHost {
+class FakeRecordHost : public IRecordHost, public IProgress {
 public:
     std::vector<std::wstring> captions;
     std::vector<TSaveRule> saves;
@@ -56,6 +59,9 @@ public:
     void SetCaption(const std::wstring& text) override { captions.push_back(text); }
     void ShowProgress(bool show) override { progressShown = show; }
     void SetGauge(int, int) override {}
+    void SetHint(const std::wstring&) override {}
+    bool StopRequested() const override { return false; }
+    void ClearStopRequest() override {}
     void SetTreeRebuilding(bool on) override { rebuilding = on; }
     void ShowFilterList(bool show) override { filterShown = show; }
     void SelectAllTab() override { ++allTabSelections; }

@@ -44,7 +44,7 @@ public:
     }
 };
 
-class FakeStoreHost : public IStoreHost {
+class FakeStoreHost : public IStoreHost, public IProgress {
 public:
     std::wstring status0, status1, hint;
     std::vector<std::wstring> hints, questions;
@@ -65,6 +65,7 @@ public:
     void HoldTreeRepaints(bool) override {}
     void TreesChanged() override { ++treesChanged; }
     void ShowProgress(bool show) override { progressShown = show; }
+    void SetCaption(const std::wstring& t) override { SetHint(t); }
     void SetHint(const std::wstring& t) override {
         hint = t;
         hints.push_back(t);

@@ -11,7 +11,7 @@ namespace {
 using Lines = std::vector<std::wstring>;
 
 // Records every call in order, as "verb:argument".
-class Recorder : public IEntryTarget, public IEntryHost {
+class Recorder : public IEntryTarget, public IEntryHost, public TNoProgress {
 public:
     Lines log;
     Lines known;  // paths the recorded-path tests answer true for
@@ -25,7 +25,7 @@ public:
     void AddLocation(const std::wstring& p) override { log.push_back(L"add:" + p); }
 
     void HoldTreeRepaints(bool hold) override { log.push_back(hold ? L"hold" : L"release"); }
-    void PumpMessages() override { log.push_back(L"pump"); }
+    void Pump() override { log.push_back(L"pump"); }
     void SaveSelectedRecord() override { log.push_back(L"save"); }
     void ShowLastRecordedPath() override { log.push_back(L"show"); }
     void ReselectRecord() override { log.push_back(L"reselect"); }
@@ -49,7 +49,7 @@ TEST(Handoff, HandlerAddsEntriesDecodesBlanksAndSavesOnce) {
                                      L"C:\\known.txt", L"\"C:\\App\\app.exe\" %1", L"/RUN"}));
     Recorder r;
     r.known = {L"C:\\known.txt"};
-    HandleHandoffFile(file, r, r);
+    HandleHandoffFile(file, r, r, r);
     EXPECT_EQ(r.log.front(), L"programs");
     EXPECT_EQ(r.Only(L"add:"), (Lines{L"add:C:\\My Files\\x.txt", L"add:C:\\a.txt", L"add:C:\\b.txt",
                                       L"add:C:\\App\\app.exe", L"add:/RUN"}));
@@ -61,7 +61,7 @@ TEST(Handoff, HandlerAddsEntriesDecodesBlanksAndSavesOnce) {
 TEST(Handoff, HandlerWithoutFileOrChangesDoesNotSave) {
     test::TempDir dir;
     Recorder missing;
-    HandleHandoffFile(dir / L"none.txt", missing, missing);
+    HandleHandoffFile(dir / L"none.txt", missing, missing, missing);
     EXPECT_TRUE(missing.Only(L"save").empty());
     EXPECT_TRUE(missing.Only(L"add:").empty());
     EXPECT_EQ(missing.log.back(), L"show");
@@ -69,13 +69,13 @@ TEST(Handoff, HandlerWithoutFileOrChangesDoesNotSave) {
     std::wstring file = dir / L"sendparam.txt";
     ASSERT_TRUE(WriteListFile(file, {}));  // a plain second start hands over nothing
     Recorder empty;
-    HandleHandoffFile(file, empty, empty);
+    HandleHandoffFile(file, empty, empty, empty);
     EXPECT_TRUE(empty.Only(L"save").empty());
 
     ASSERT_TRUE(WriteListFile(file, {L"C:\\known.txt"}));
     Recorder known;
     known.known = {L"C:\\known.txt"};
-    HandleHandoffFile(file, known, known);
+    HandleHandoffFile(file, known, known, known);
     EXPECT_TRUE(known.Only(L"save").empty());
     EXPECT_EQ(known.Only(L"mark:"), Lines{L"mark:C:\\known.txt"});
 }

@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "base/effects.h"
 #include "base/files.h"
 #include "base/listfile.h"
 #include "base/strings.h"
@@ -55,15 +56,15 @@ protected:
     std::unique_ptr<TItemLauncher> launcher;
 
     void SetUp() override {
-        saved_ = ShellExecutor();
-        ShellExecutor() = [this](HWND owner, const std::wstring& verb, const std::wstring& file,
+        saved_ = Effects().shellExecute;
+        Effects().shellExecute = [this](HWND owner, const std::wstring& verb, const std::wstring& file,
                                  const std::wstring& parameters, int show) {
             calls.push_back(ShellText(owner, verb, file, parameters, show));
             return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
         };
         Make(L"windows 7", false);
     }
-    void TearDown() override { ShellExecutor() = saved_; }
+    void TearDown() override { Effects().shellExecute = saved_; }
 
     std::wstring ProgramFolder() const { return dir / L"prog\\"; }
     std::wstring UserFolder() const { return dir / L"user"; }
@@ -118,7 +119,7 @@ protected:
     int ieVersionReads = 0;
 
 private:
-    TShellExecuteFn saved_;
+    decltype(TEffects::shellExecute) saved_;
 };
 
 std::wstring Shell(const std::wstring& verb, const std::wstring& file, const std::wstring& parameters, int show,

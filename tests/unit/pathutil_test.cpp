@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/effects.h"
 #include "base/files.h"
 #include "base/strings.h"
 #include "support/tempdir.h"
@@ -78,18 +79,18 @@ public:
     std::vector<Call> calls;
     INT_PTR answer = 42;
     ShellCalls() {
-        saved_ = ShellExecutor();
-        ShellExecutor() = [this](HWND, const std::wstring& v, const std::wstring& f, const std::wstring& p, int s) {
+        saved_ = Effects().shellExecute;
+        Effects().shellExecute = [this](HWND, const std::wstring& v, const std::wstring& f, const std::wstring& p, int s) {
             calls.push_back({v, f, p, s});
             HINSTANCE r = reinterpret_cast<HINSTANCE>(calls.size() == 1 ? answer : 42);
             if (calls.size() == 1 && answer == SE_ERR_NOASSOC) ::SetLastError(ERROR_NO_ASSOCIATION);
             return r;
         };
     }
-    ~ShellCalls() { ShellExecutor() = saved_; }
+    ~ShellCalls() { Effects().shellExecute = saved_; }
 
 private:
-    TShellExecuteFn saved_;
+    decltype(TEffects::shellExecute) saved_;
 };
 
 TEST(PathUtil, OpenLocationRules) {

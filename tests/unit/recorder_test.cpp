@@ -39,7 +39,7 @@ protected:
     Recorder() : recorder(model, options, images, L"C:\\no-documents-here") {
         options.webpage = true;
         options.filterPCStart = false;
-        recorder.SetHost(&host);
+        recorder.SetHost(&host, &host);
         recorder.SetSources(&apps, &locations, recentDir.Path(), linksDir / L"links");
         // Explorer windows stand for shell places; the rest are ordinary windows.
         recorder.classify = [](std::wstring&, std::wstring& path) {

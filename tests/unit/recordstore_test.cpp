@@ -30,7 +30,7 @@ protected:
     TSettings settings;
     test::FakeRecordList list;
     test::FakeStoreHost host;
-    TRecordStore store{model, settings, nullptr, list, host, L"C:\\QuilMar\\quilmar.exe", dir / L"default"};
+    TRecordStore store{model, settings, nullptr, list, host, host, L"C:\\QuilMar\\quilmar.exe", dir / L"default"};
 
     void SetUp() override {
         settings.record.recPath = dir / L"records";
@@ -239,6 +239,75 @@ TEST_F(RecordStoreTest, FailedSaveKeepsTheOldRecordAndFallsBackToTheDefaultFolde
     EXPECT_EQ(settings.record.recPath, dir / L"default\\");
 }
 
+// The three files go in together: a side file that cannot be written leaves
+// every file of the old record as it was (and no temporary file behind).
+TEST_F(RecordStoreTest, FailedSideFileKeepsAllThreeOldFiles) {
+    for (const wchar_t* blocked : {kImageFileExt, kExpansionFileExt}) {
+        model.ClearAll();
+        Fill({L"old"});
+        ASSERT_TRUE(store.SaveOpenRecord(TSaveRule::New));
+        const std::wstring path = store.CurrentRecordPath();
+        const std::wstring files[] = {path, TRecordStore::SideFile(path, kImageFileExt),
+                                      TRecordStore::SideFile(path, kExpansionFileExt)};
+        std::vector<std::string> before;
+        for (const auto& f : files) before.push_back(ReadFileBytes(f).value());
+        ASSERT_TRUE(CreateFolderTree(TRecordStore::SideFile(path, blocked) + L".tmp~"));
+        model.all.Top(0)->SetExpanded(true);
+        Fill({L"new"});
+        EXPECT_FALSE(store.SaveRecordTo(path));
+        for (size_t i = 0; i < 3; ++i) EXPECT_EQ(ReadFileBytes(files[i]).value(), before[i]) << WideToUtf8(files[i]);
+        EXPECT_FALSE(PathExists(path + L".tmp~"));
+        ::RemoveDirectoryW((TRecordStore::SideFile(path, blocked) + L".tmp~").c_str());
+    }
+}
+
+// Names typed for a record never reach outside the record folder.
+TEST_F(RecordStoreTest, RecordNamesStayInTheRecordFolder) {
+    struct Case {
+        const wchar_t* name;
+        bool valid;
+    };
+    const Case cases[] = {{L"..\\x", false},     {L"a\\b", false},       {L"a/b", false},
+                          {L"CON", false},         {L"con.quilmar", false}, {L"LPT1.txt", false},
+                          {L"x:", false},          {L"x:stream", false},    {L"..", false},
+                          {L"", false},            {L"   ", false},         {L"name.", false},
+                          {L"a\tb", false},        {L"Holiday \u00E9", true}, {L"report.QUILMAR", true},
+                          {L"  spaced  ", true},   {L"COM10", true},        {L"console", true}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsValidRecordName(c.name), c.valid) << WideToUtf8(c.name);
+        std::wstring path = store.RecordPathFor(c.name);
+        EXPECT_EQ(path.empty(), !c.valid) << WideToUtf8(c.name);
+        if (!path.empty()) {
+            EXPECT_TRUE(EqualsNoCase(FolderOf(path), Folder())) << WideToUtf8(path);
+        }
+    }
+    // A rename to such a name moves nothing.
+    Fill({L"x"});
+    ASSERT_TRUE(store.SaveOpenRecord(TSaveRule::New));
+    std::wstring entry = list.Text(0);
+    host.newName = L"..\\escaped";
+    store.RenameSelectedRecord();
+    EXPECT_EQ(list.entries, std::vector<std::wstring>{entry});
+    EXPECT_FALSE(PathExists(JoinPath(FolderOf(StripTrailingBackslash(Folder())), L"escaped.quilmar")));
+}
+
+// A record folder written without its trailing "\" (a UNC folder keeps it that
+// way) lists, selects, saves, renames and deletes the same files.
+TEST(RecordStorePaths, EntriesJoinTheFolderWithOneBackslash) {
+    TRecordModel model;
+    TSettings settings;
+    test::FakeRecordList list;
+    test::FakeStoreHost host;
+    TRecordStore store{model, settings, nullptr, list, host, host, L"x", L"C:\\default"};
+    for (const wchar_t* folder : {L"\\\\server\\share\\records", L"\\\\server\\share\\records\\"}) {
+        settings.record.recPath = folder;
+        EXPECT_EQ(store.EntryPath(L"Dec 01,2026_001"), L"\\\\server\\share\\records\\Dec 01,2026_001.quilmar");
+        EXPECT_EQ(store.RecordPathFor(L"report"), L"\\\\server\\share\\records\\report.quilmar");
+    }
+    settings.record.recPath = L"C:\\records";  // a drive path is normalised with its "\"
+    EXPECT_EQ(store.EntryPath(L"a"), L"C:\\records\\a.quilmar");
+}
+
 TEST_F(RecordStoreTest, InterruptedSaveLeavesTheOldRecordReadable) {
     Fill({L"kept"});
     ASSERT_TRUE(store.SaveOpenRecord(TSaveRule::New));
@@ -335,7 +404,7 @@ TEST_F(RecordStoreTest, ExpandingWritesTheExpansionFileUnlessRebuilding) {
 TEST_F(RecordStoreTest, SelectedIndexIsStored) {
     test::TempDir cfg;
     TSettingsStore settingsStore = TSettingsStore::Open(cfg / L"u", cfg / L"c");
-    TRecordStore withSettings{model, settings, &settingsStore, list, host, L"x", dir / L"default"};
+    TRecordStore withSettings{model, settings, &settingsStore, list, host, host, L"x", dir / L"default"};
     Fill({L"a"});
     ASSERT_TRUE(withSettings.SaveOpenRecord(TSaveRule::New));
     ASSERT_TRUE(withSettings.SaveOpenRecord(TSaveRule::New));

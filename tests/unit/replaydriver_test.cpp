@@ -31,7 +31,7 @@ public:
     }
 };
 
-class FakeHost : public IReplayHost {
+class FakeHost : public IReplayHost, public IProgress {
 public:
     bool records = true;
     bool selected = true;
@@ -46,15 +46,18 @@ public:
         selected = true;
     }
     void ClearStopRequest() override { events.push_back("clear stop"); }
-    void ShowReplayProgress(int max) override {
-        maximum = max;
-        gauge = 0;
-        events.push_back("progress");
+    bool StopRequested() const override { return false; }
+    void ShowProgress(bool show) override {
+        if (show) events.push_back("progress");
     }
-    void SetReplayGauge(int position) override { gauge = position; }
-    void ShowReplayHint(const std::wstring& text) override { hints.push_back(text); }
+    void SetGauge(int position, int max) override {
+        maximum = max;
+        gauge = position;
+    }
+    void SetCaption(const std::wstring& text) override { hints.push_back(text); }
+    void SetHint(const std::wstring& text) override { hints.push_back(text); }
     void Wait(int) override {}
-    void PumpMessages() override {
+    void Pump() override {
         if (onPump) onPump();
     }
     void ShowReplayMessage(const std::wstring& text) override { messages.push_back(text); }
@@ -93,7 +96,7 @@ struct Replay {
     TRecordModel model;
     FakeOpener opener;
     FakeHost host;
-    TReplayDriver driver{opener, host};
+    TReplayDriver driver{opener, host, host};
 
     explicit Replay(const std::vector<TTop>& tops) { Build(model, tops); }
     void Run(bool allDocs) { driver.ReplayRecord(model.all, model.items, allDocs, CountReplayItems(model.all)); }

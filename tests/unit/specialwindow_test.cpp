@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/effects.h"
 #include "base/strings.h"
 #include "capture/pathutil.h"
 
@@ -141,13 +142,13 @@ TEST(SpecialWindow, PhotoViewerStartsShimgvwFullscreenWithTheArgument) {
         int show;
     };
     std::vector<Call> calls;
-    TShellExecuteFn saved = ShellExecutor();
-    ShellExecutor() = [&](HWND, const std::wstring& v, const std::wstring& f, const std::wstring& p, int s) {
+    decltype(TEffects::shellExecute) saved = Effects().shellExecute;
+    Effects().shellExecute = [&](HWND, const std::wstring& v, const std::wstring& f, const std::wstring& p, int s) {
         calls.push_back({v, f, p, s});
         return reinterpret_cast<HINSTANCE>(42);
     };
     StartPhotoViewer(L"C:\\pics\\holiday.jpg");
-    ShellExecutor() = saved;
+    Effects().shellExecute = saved;
 
     wchar_t root[MAX_PATH] = {};
     ASSERT_GT(::GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH), 0u);

@@ -1,0 +1,20 @@
+#include "app/itemimages.h"
+
+namespace qm {
+
+void TItemImages::ResetToBaseImages() {
+    model_.SetImages(CreateBaseImageList());
+    trees_.ResetImages();
+}
+
+void TItemImages::LoadInstalledPrograms() {
+    if (!installed_.Loaded()) installed_.Load();
+}
+
+std::wstring TItemImages::InstalledName(const std::wstring& path) { return installed_.Name(path); }
+
+int TItemImages::IconOf(const std::wstring& path, const std::wstring& title) {
+    return RegisterIcon(path, model_.Images(), title);
+}
+
+}  // namespace qm

@@ -1,0 +1,35 @@
+#include "base/effects.h"
+
+#include <shellapi.h>
+
+namespace qm {
+
+TEffects TEffects::Real() {
+    TEffects e;
+    e.shellExecute = [](HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+                        int show) {
+        return ::ShellExecuteW(owner, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+                               parameters.empty() ? nullptr : parameters.c_str(), nullptr, show);
+    };
+    e.winExec = [](const std::string& command, UINT show) { return ::WinExec(command.c_str(), show); };
+    e.messageBox = [](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+        return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+    };
+    return e;
+}
+
+TEffects& Effects() {
+    static TEffects effects = TEffects::Real();
+    return effects;
+}
+
+bool ShellOpen(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+               int show) {
+    return reinterpret_cast<INT_PTR>(Effects().shellExecute(owner, verb, file, parameters, show)) > 32;
+}
+
+bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption) {
+    return Effects().messageBox(owner, text, caption, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+}
+
+}  // namespace qm

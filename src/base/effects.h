@@ -1,0 +1,50 @@
+// The outside effects every unit shares: starting things through the shell,
+// WinExec and message boxes. Nothing calls ShellExecuteW, WinExec or
+// MessageBoxW directly; it goes through Effects(), which a test replaces for
+// the time of a TEffectsOverride so that it records instead of starting.
+//
+// The seam rule of the program: desktop inputs (windows, shell windows,
+// browsers, the Recent folder, the Run keys) come in through small interfaces
+// with one real implementation each (capture/sources.h); outside effects go
+// through seams: these shared primitives here, and where a unit has effects of
+// its own, one seams struct of that unit (TLauncherSeams, TSpecialActions).
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace qm {
+
+struct TEffects {
+    // ShellExecuteW; the returned value is above 32 on success.
+    std::function<HINSTANCE(HWND owner, const std::wstring& verb, const std::wstring& file,
+                            const std::wstring& parameters, int show)>
+        shellExecute;
+    std::function<UINT(const std::string& command, UINT show)> winExec;
+    // MessageBoxW; returns the button pressed.
+    std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)> messageBox;
+
+    static TEffects Real();
+};
+
+TEffects& Effects();
+
+// Shorthands for the usual calls.
+bool ShellOpen(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters = {},
+               int show = SW_SHOWNORMAL);
+// A question with the information icon and OK and Cancel; true only for OK.
+bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption);
+
+class TEffectsOverride {
+public:
+    explicit TEffectsOverride(TEffects replacement) : saved_(Effects()) { Effects() = std::move(replacement); }
+    ~TEffectsOverride() { Effects() = std::move(saved_); }
+    TEffectsOverride(const TEffectsOverride&) = delete;
+    TEffectsOverride& operator=(const TEffectsOverride&) = delete;
+
+private:
+    TEffects saved_;
+};
+
+}  // namespace qm
