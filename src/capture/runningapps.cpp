@@ -89,9 +89,13 @@ bool TRunningApplicationRules::HandleWindow(const TWindowEntry& window, const TW
     if (!window.handle) return false;
     std::wstring path = pathOf(window.handle);
     std::wstring title = window.title;
-    if (Trim(title).empty()) return false;
     std::wstring key = Key(path);
     if (key.empty()) return false;
+    // A busy program that kept no title is named after its program, not left out.
+    if (Trim(title).empty()) {
+        if (!window.titleUnanswered) return false;
+        title = DisplayName(path);
+    }
     // Every Explorer window may show another place; other programs count once.
     if (!IsExplorer(path) && HoldsPath(apps, key)) return false;
     if (filterStartup && SetAsideStartupProgram(title, path, filterRows)) return false;
@@ -121,23 +125,41 @@ void TRunningApplicationScan::Scan(bool filterStartup, std::vector<TAppPair>& ap
 
 namespace {
 
-// The title of a window that answers within a short time (at most 128 characters);
-// a hung window must not hold up the scan.
-std::wstring WindowTitle(HWND window) {
+// Titles are asked with one time budget for the whole scan, so a few busy
+// programs cannot hold it up for long, and each still gets time to answer.
+constexpr ULONGLONG kTitleBudgetMs = 1000;
+
+struct TCollect {
+    std::vector<TWindowEntry>* windows;
+    ULONGLONG deadline;
+};
+
+// The title of a window (at most 128 characters). A window that does not answer
+// within what is left of the budget is given the title the system keeps for it.
+std::wstring WindowTitle(HWND window, ULONGLONG deadline, bool& unanswered) {
     wchar_t buffer[129] = {};
+    ULONGLONG now = ::GetTickCount64();
+    UINT wait = now < deadline ? static_cast<UINT>(deadline - now) : 0;
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, 129, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK | SMTO_ABORTIFHUNG,
-                               200, &copied))
-        return {};
-    buffer[128] = 0;
+    if (wait > 0 && ::SendMessageTimeoutW(window, WM_GETTEXT, 129, reinterpret_cast<LPARAM>(buffer),
+                                          SMTO_BLOCK | SMTO_ABORTIFHUNG, wait, &copied)) {
+        buffer[128] = 0;
+        return buffer;
+    }
+    unanswered = true;
+    buffer[0] = 0;
+    ::InternalGetWindowText(window, buffer, 129);  // never waits on the window
     return buffer;
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
-    auto* windows = reinterpret_cast<std::vector<TWindowEntry>*>(param);
+    auto* collect = reinterpret_cast<TCollect*>(param);
     if (!::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER)) return TRUE;
     try {
-        windows->push_back({WindowTitle(window), window});
+        TWindowEntry entry;
+        entry.handle = window;
+        entry.title = WindowTitle(window, collect->deadline, entry.titleUnanswered);
+        collect->windows->push_back(std::move(entry));
     } catch (const std::exception&) {
         return FALSE;  // out of memory: the list stays as far as it got
     }
@@ -196,7 +218,8 @@ std::wstring ImagePathUnderWow64(HANDLE process) {
 
 std::vector<TWindowEntry> EnumerateTopLevelWindows() {
     std::vector<TWindowEntry> windows;
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    TCollect collect{&windows, ::GetTickCount64() + kTitleBudgetMs};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&collect));
     return windows;
 }
 

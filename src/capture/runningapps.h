@@ -17,6 +17,7 @@ namespace qm {
 struct TWindowEntry {
     std::wstring title;
     HWND handle = nullptr;
+    bool titleUnanswered = false;  // the window did not answer in time (busy)
 };
 
 // The executable of a window's process; empty when the process cannot be opened
@@ -60,7 +61,8 @@ public:
 };
 
 // Visible top-level windows without an owner, with their titles (at most 128
-// characters; a window that does not answer in time has an empty title).
+// characters). Titles are asked within about a second for the whole list; a
+// window that does not answer in time has the title the system keeps for it.
 std::vector<TWindowEntry> EnumerateTopLevelWindows();
 
 // The executable path of the window's process, empty when it cannot be read.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "base/files.h"
 #include "base/strings.h"
@@ -109,6 +110,32 @@ TEST(RunningAppsDesktop, EnumerationKeepsVisibleUnownedWindows) {
     EXPECT_TRUE(EqualsNoCase(ExecutableOfWindow(own.get()), ModulePath())) << WideToUtf8(ExecutableOfWindow(own.get()));
     EXPECT_TRUE(EqualsNoCase(ExecutableOfWindow(owned.get()), ModulePath()));
     EXPECT_EQ(ExecutableOfWindow(nullptr), L"");
+}
+
+// A busy program (a window whose thread does not answer) is listed with the
+// title the system keeps for it, and holds the enumeration up for about a
+// second at the most.
+TEST(RunningAppsDesktop, ABusyWindowKeepsItsTitle) {
+    HWND busy = nullptr;
+    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread owner([&] {
+        TestWindow window(L"Busy Report - Slow Tool", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+        busy = window.get();
+        PumpPending();
+        ::SetEvent(ready);
+        ::WaitForSingleObject(release, 20000);  // busy: no message is looked at
+    });
+    ASSERT_EQ(::WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+    std::vector<TWindowEntry> windows = EnumerateTopLevelWindows();
+    ::SetEvent(release);
+    owner.join();
+    ::CloseHandle(ready);
+    ::CloseHandle(release);
+    const TWindowEntry* entry = Find(windows, busy);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(entry->titleUnanswered);
+    EXPECT_EQ(entry->title, L"Busy Report - Slow Tool");
 }
 
 TEST(RunningAppsDesktop, FindsNotepadAndLeavesOutTheOwnProgram) {

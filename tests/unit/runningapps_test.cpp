@@ -40,6 +40,7 @@ struct FakeWindow {
     const wchar_t* title;
     const wchar_t* path;
     bool nullHandle = false;
+    bool unanswered = false;  // busy: its title could not be read in time
 };
 
 // Startup programs by lower-cased path; one path makes the filter fail.
@@ -124,6 +125,16 @@ std::vector<ScanCase> ScanCases() {
          true,
          {{L"D:\\Old\\quilmar.exe", L"Old copy"}},
          {}},
+        {"a busy program without a title is named after its program",
+         {{L"", L"C:\\Apps\\busy.exe", false, true}, {L"", L"C:\\Apps\\idle.exe"}},
+         false,
+         {{L"C:\\Apps\\busy.exe", L"busy"}},
+         {}},
+        {"a busy program keeps the title the system has for it",
+         {{L"Report - Busy Tool", L"C:\\Apps\\busy.exe", false, true}},
+         false,
+         {{L"C:\\Apps\\busy.exe", L"Busy Tool"}},
+         {}},
         {"a failing window is left out",
          {{L"Broken", L"C:\\Apps\\broken.exe"}, {L"Editor", kEditor}},
          true,
@@ -139,7 +150,7 @@ TEST(RunningApplicationRules, Table) {
         std::map<HWND, std::wstring> paths;
         for (size_t i = 0; i < c.windows.size(); ++i) {
             HWND handle = c.windows[i].nullHandle ? nullptr : reinterpret_cast<HWND>((i + 1) * 16);
-            windows.push_back({c.windows[i].title, handle});
+            windows.push_back({c.windows[i].title, handle, c.windows[i].unanswered});
             paths[handle] = c.windows[i].path;
         }
         FakeStartup startup;
