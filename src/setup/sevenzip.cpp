@@ -60,6 +60,12 @@ std::wstring OperationResultText(INT32 result) {
     }
 }
 
+const HRESULT kRefused = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+
+std::wstring RefusedText(const std::wstring& item, const std::wstring& folder) {
+    return Format(L"Refused archive item \"%ls\": its path does not stay inside %ls", item.c_str(), folder.c_str());
+}
+
 template <class Fn>
 HRESULT Guarded(Fn&& fn) noexcept {
     try {
@@ -411,26 +417,24 @@ void T7zInArchive::ExtractItemsToProvider(const UINT32* indices, UINT32 count, b
     std::vector<UINT32> sorted(indices, indices + count);
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    UINT32 items = ItemCount();
-    if (!sorted.empty() && sorted.back() >= items)
+    if (!sorted.empty() && sorted.back() >= ItemCount())
         throw T7zError(E_INVALIDARG, Format(L"The archive has no item %u", sorted.back()));
-    providerContext_ = context;
-    streamProvider_ = provider;
-    TScopeExit clear([this] {
-        providerContext_ = nullptr;
-        streamProvider_ = nullptr;
-    });
-    Extract(sorted.data(), static_cast<UINT32>(sorted.size()), test);
+    ExtractToProvider(sorted.data(), static_cast<UINT32>(sorted.size()), test, context, provider);
 }
 
 void T7zInArchive::ExtractAllToProvider(bool test, void* context, TItemStreamProvider provider) {
+    ExtractToProvider(nullptr, kAllItems, test, context, provider);
+}
+
+void T7zInArchive::ExtractToProvider(const UINT32* indices, UINT32 count, bool test, void* context,
+                                     TItemStreamProvider provider) {
     providerContext_ = context;
     streamProvider_ = provider;
     TScopeExit clear([this] {
         providerContext_ = nullptr;
         streamProvider_ = nullptr;
     });
-    Extract(nullptr, kAllItems, test);
+    Extract(indices, count, test);
 }
 
 // Every item's path is checked before the first byte is written.
@@ -439,9 +443,7 @@ void T7zInArchive::CheckAllItemPaths(const std::wstring& root) {
     for (UINT32 i = 0; i < count; ++i) {
         std::wstring path = ItemPath(i);
         if (!ResolveItemPath(root, path))
-            throw T7zError(HRESULT_FROM_WIN32(ERROR_INVALID_NAME),
-                           Format(L"Refused archive item \"%ls\": its path does not stay inside %ls", path.c_str(),
-                                  root.c_str()));
+            throw T7zError(kRefused, RefusedText(path, root));
     }
 }
 
@@ -491,9 +493,7 @@ HRESULT T7zInArchive::FolderItemStream(UINT32 index, ISequentialOutStream** outS
     std::wstring path = ItemPath(index);
     std::optional<std::wstring> target = ResolveItemPath(folder_, path);
     if (!target)
-        return Fail(HRESULT_FROM_WIN32(ERROR_INVALID_NAME),
-                    Format(L"Refused archive item \"%ls\": its path does not stay inside %ls", path.c_str(),
-                           folder_.c_str()));
+        return Fail(kRefused, RefusedText(path, folder_));
     if (!CreateFolderTree(FolderOf(*target))) {
         HRESULT hr = LastErrorResult();
         return Fail(hr, Format(L"Cannot create the folder of \"%ls\": %ls", path.c_str(), ResultText(hr).c_str()));

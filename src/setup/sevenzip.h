@@ -208,6 +208,8 @@ private:
     void Check(HRESULT result);
     void CheckAllItemPaths(const std::wstring& root);
     void Extract(const UINT32* indices, UINT32 count, bool test);
+    void ExtractToProvider(const UINT32* indices, UINT32 count, bool test, void* context,
+                           TItemStreamProvider provider);
     HRESULT Fail(HRESULT code, const std::wstring& message);
     HRESULT FolderItemStream(UINT32 index, ISequentialOutStream** outStream);
     HRESULT FinishItem(INT32 opRes);
