@@ -112,8 +112,7 @@ int main() {
         bare = std::min(bare, bench::Best(1, [&] { BareExtract(library->Path(), archive, folder); }, clear));
     }
     UINT64 size = 0;
-    auto unpacked = TFileStream::OpenRead(JoinPath(folder, L"quilmar.exe"));
-    if (unpacked) unpacked->Size(size);
+    if (auto unpacked = TFileStream::OpenRead(JoinPath(folder, L"quilmar.exe"))) unpacked->Size(size);
     std::printf("  payload %zu bytes packed, quilmar.exe %llu bytes\n", ReadFileBytes(archive)->size(),
                 static_cast<unsigned long long>(size));
     bench::Report("setup_payload_extract", ours, bare, 1.3);
