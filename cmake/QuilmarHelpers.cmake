@@ -22,10 +22,11 @@ function(quilmar_program name)
   endif()
 endfunction()
 
-# quilmar_test(NAME SOURCES... DEPS libs... [LOCK resource] [GUI])
-# One GoogleTest program; each test case runs as its own ctest test under Wine.
+# quilmar_test(NAME SOURCES... DEPS libs... [LOCK resource] [GUI] [FIXTURES names...])
+# One GoogleTest program; each test case runs as its own ctest test under Wine,
+# after the ctest fixtures it names have been set up.
 function(quilmar_test name)
-  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;DEPS;LABELS;FIXTURES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE quilmar_flags ${ARG_DEPS} gmock gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -35,6 +36,9 @@ function(quilmar_test name)
   endif()
   if(ARG_LOCK)
     list(APPEND props RESOURCE_LOCK ${ARG_LOCK})
+  endif()
+  if(ARG_FIXTURES)
+    list(APPEND props FIXTURES_REQUIRED "${ARG_FIXTURES}")
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

@@ -9,14 +9,30 @@
 
 namespace qm::test {
 
-// Removes a folder with everything in it (no recycle bin).
+// Removes a folder with everything in it (no recycle bin), long paths too. Not
+// through the shell's delete operation: given a tree deeper than MAX_PATH, Wine's
+// deletes the contents of the current folder instead (the build tree's, in a test).
 inline void RemoveTree(const std::wstring& folder) {
-    std::wstring from = folder + L'\0';
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    ::SHFileOperationW(&op);
+    if (folder.empty()) return;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(LongPathForm(JoinPath(folder, L"*")).c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = LongPathForm(JoinPath(folder, name));
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                ::RemoveDirectoryW(path.c_str());  // a link: never into its target
+            } else {
+                RemoveTree(JoinPath(folder, name));
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(LongPathForm(folder).c_str());
 }
 
 class TempDir {

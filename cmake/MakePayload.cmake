@@ -1,0 +1,68 @@
+# Stages the payload files and packs them with 7-Zip's command-line program:
+#   cmake -DSEVENZIP=7zz -DSTRIP=strip -DLIST=files.txt -DSTAGE=dir -DARCHIVE=out.7z -P MakePayload.cmake
+# LIST has one "program PATH" or "file PATH" line per file; programs are staged
+# stripped. The archive is checked to use only what the extract-only library
+# decodes (LZMA, LZMA2, BCJ, BCJ2, Delta, Copy), without folders or encryption.
+cmake_minimum_required(VERSION 3.21)
+foreach(v SEVENZIP LIST STAGE ARCHIVE)
+  if(NOT DEFINED ${v})
+    message(FATAL_ERROR "MakePayload.cmake needs -D${v}=...")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${STAGE})
+file(MAKE_DIRECTORY ${STAGE})
+file(STRINGS ${LIST} lines)
+set(names)
+foreach(line IN LISTS lines)
+  if(NOT line MATCHES "^(program|file) (.+)$")
+    continue()
+  endif()
+  set(kind ${CMAKE_MATCH_1})
+  set(path ${CMAKE_MATCH_2})
+  get_filename_component(name "${path}" NAME)
+  if(name IN_LIST names)
+    message(FATAL_ERROR "Two payload files are named ${name}")
+  endif()
+  list(APPEND names "${name}")
+  file(COPY_FILE "${path}" "${STAGE}/${name}")
+  if(kind STREQUAL "program" AND STRIP)
+    execute_process(COMMAND ${STRIP} --strip-all "${STAGE}/${name}" RESULT_VARIABLE rc)
+    if(rc)
+      message(FATAL_ERROR "Cannot strip ${name}")
+    endif()
+  endif()
+endforeach()
+if(NOT names)
+  message(FATAL_ERROR "The payload list ${LIST} names no file")
+endif()
+
+set(partial "${ARCHIVE}.partial.7z")
+file(REMOVE "${partial}")
+execute_process(
+  COMMAND ${SEVENZIP} a -t7z -mx=5 -ms=on -m0=LZMA:d=12m -mf=on -mhc=on -mtc=off -mta=off
+          -bd -bso0 -bsp0 "${partial}" ${names}
+  WORKING_DIRECTORY ${STAGE}
+  RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "7-Zip could not pack the payload (exit code ${rc})")
+endif()
+
+execute_process(COMMAND ${SEVENZIP} l -slt "${partial}" OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "7-Zip cannot list the payload it packed")
+endif()
+string(REGEX MATCHALL "\nMethod = [^\n]*" methods "${listing}")
+foreach(m IN LISTS methods)
+  string(REGEX REPLACE "^\nMethod = " "" m "${m}")
+  string(REPLACE " " ";" coders "${m}")
+  foreach(c IN LISTS coders)
+    if(NOT c MATCHES "^(LZMA|LZMA2|BCJ|BCJ2|Delta|Copy)(:.*)?$")
+      message(FATAL_ERROR "The payload uses ${c}, which the extract-only 7-Zip library cannot decode")
+    endif()
+  endforeach()
+endforeach()
+if(listing MATCHES "\nEncrypted = \\+" OR listing MATCHES "\nFolder = \\+")
+  message(FATAL_ERROR "The payload must hold no folders and no encrypted files")
+endif()
+file(RENAME "${partial}" "${ARCHIVE}")
