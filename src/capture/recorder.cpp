@@ -704,7 +704,8 @@ void TRecorder::RunPhases(const TRecordRun& run, bool& somethingNew) {
     Phase(L"Loading running folder and web page,please waiting...");
     locations_.clear();
     try {
-        if (locationSource_) locationSource_->Scan(false, locations_, pump);
+        // Without forcing: the scan takes web pages as "Record web pages" says.
+        if (locationSource_) locationSource_->Scan(options_.webpage, locations_, pump);
     } catch (...) {
     }
     Phase(L"Loading recent documents,please waiting...");
