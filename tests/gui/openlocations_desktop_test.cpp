@@ -1,12 +1,17 @@
 // The real sources of the open-location scan under Wine: the shell's window
-// collection, DDE browsers in another process, and browser windows.
+// collection (Wine's own, and the test server's that answers), DDE browsers in
+// another process, and browser windows read through the test prefix's UI
+// Automation server.
 #include <gtest/gtest.h>
 #include <ole2.h>
 
 #include <map>
 
+#include "base/files.h"
+#include "base/strings.h"
 #include "capture/browserpages.h"
 #include "capture/openlocations.h"
+#include "support/fakebrowser.h"
 #include "support/process.h"
 #include "support/testservers.h"
 
@@ -47,19 +52,7 @@ public:
     std::vector<TLocationPair> Query() override { return {}; }
 };
 
-// Starts the stand-in browser and waits until it says it is ready.
-test::Process StartFakeBrowser(const std::wstring& mode) {
-    test::Process p = test::Process::Start(L"test_fakebrowser.exe", mode + L" 90");
-    if (!p.Started()) return p;
-    std::wstring name = L"qmtest-fakebrowser-" + std::to_wstring(p.Id());
-    HANDLE ready = nullptr;
-    test::WaitUntil([&] { return (ready = ::OpenEventW(SYNCHRONIZE, FALSE, name.c_str())) != nullptr; }, 15000);
-    if (ready) {
-        ::WaitForSingleObject(ready, 15000);
-        ::CloseHandle(ready);
-    }
-    return p;
-}
+using test::StartFakeBrowser;
 
 TEST(OpenLocationsDesktop, ShellWindowsFailSoftUnderWine) {
     if (!RunningUnderWine()) GTEST_SKIP() << "only Wine lacks the shell's window collection";
@@ -82,6 +75,76 @@ TEST(OpenLocationsDesktop, ShellWindowsFailSoftUnderWine) {
     real.Scan(true, locations, {});
     EXPECT_TRUE(locations.empty());
     real.Scan(false, locations, {});
+    EXPECT_TRUE(locations.empty());
+}
+
+// "file:///C:/a%20b/100%25" for "C:\a b\100%", as the shell writes a folder's address.
+std::wstring FileUrl(const std::wstring& path) {
+    return L"file:///" + ReplaceAll(ReplaceAll(ReplaceAll(path, L"\\", L"/"), L"%", L"%25"), L" ", L"%20");
+}
+
+// The share the test script makes in the prefix (dosdevices\unc\quilmartest\share).
+const wchar_t kTestShare[] = L"\\\\quilmartest\\share";
+
+TEST(OpenLocationsDesktop, ShellWindowsOfTheTestServerGiveFoldersAndPages) {
+    if (!RunningUnderWine()) GTEST_SKIP() << "the test server stands in for the shell's collection under Wine only";
+    OleSession ole;
+    test::TempDir dir;
+    std::wstring foreign = dir / L"\u00C4rger Ordner \u4E2D\u6587", projects = dir / L"My Projects 100%";
+    std::wstring share = JoinPath(kTestShare, L"Team Folder");
+    ASSERT_TRUE(CreateFolderTree(foreign));
+    ASSERT_TRUE(CreateFolderTree(projects));
+    ASSERT_TRUE(CreateFolderTree(share)) << "scripts/test makes the share " << WideToUtf8(kTestShare);
+    using W = test::TFakeShellWindow;
+    const std::vector<W> windows = {
+        {W::Folder, FileUrl(foreign), L""},
+        {W::Folder, FileUrl(projects), L""},
+        {W::Folder, L"file://quilmartest/share/Team%20Folder", L""},
+        {W::Page, L"http://example.test/news/today.html", L"Today's News & Views"},
+        {W::Page, L"about:blank", L"Blank"},
+        {W::NoDocument, L"file:///C:/still/loading", L""},
+        {W::Folder, FileUrl(foreign), L""},  // the same folder in a second window
+        {W::Page, L"http://example.test/untitled", L""},
+    };
+    test::TRegisteredTestServer server(test::kShellWindowsClass);
+    ASSERT_TRUE(server.Ok());
+    test::TFakeShellWindows fake(windows);
+
+    // The real collection, read through the shell's interfaces.
+    TShellWindowList list;
+    ASSERT_EQ(list.Count(), 8);
+    std::optional<TShellWindow> folder = list.Item(0), page = list.Item(3), loading = list.Item(5);
+    ASSERT_TRUE(folder && page && loading);
+    EXPECT_EQ(folder->locationUrl, FileUrl(foreign));
+    EXPECT_TRUE(folder->hasDocument);
+    EXPECT_EQ(folder->documentTitle, std::nullopt);  // a folder view has no "title"
+    EXPECT_EQ(page->documentTitle, L"Today's News & Views");
+    EXPECT_FALSE(loading->hasDocument);
+    EXPECT_FALSE(list.Item(8).has_value());
+    EXPECT_FALSE(list.Item(-1).has_value());
+
+    // The scan over it.
+    TOpenLocationScan scan(std::make_unique<TShellWindowList>(), std::make_unique<NoBrowserPages>(), SystemDriveType);
+    std::vector<TLocationPair> locations;
+    int pumps = 0;
+    scan.Scan(true, locations, [&] { ++pumps; });
+    const std::vector<TPair> folders = {
+        {foreign, L"\u00C4rger Ordner \u4E2D\u6587"},
+        {projects, L"My Projects 100%"},
+        {share, share},
+    };
+    std::vector<TPair> all = folders;
+    all.push_back({L"http://example.test/news/today.html", L"Today's News & Views"});
+    all.push_back({L"http://example.test/untitled", L"http://example.test/untitled"});
+    EXPECT_EQ(Pairs(locations), all);
+    EXPECT_EQ(pumps, 8);
+    scan.Scan(false, locations, {});
+    EXPECT_EQ(Pairs(locations), folders);
+
+    // A collection that fails as Wine's own does gives nothing.
+    test::TFakeShellWindows failing(windows, true);
+    EXPECT_EQ(list.Count(), 0);
+    scan.Scan(true, locations, {});
     EXPECT_TRUE(locations.empty());
 }
 
