@@ -345,9 +345,10 @@ std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader, const
         if (!::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER)) continue;
         std::wstring title = WindowTextOf(w);
         if (Trim(title).empty() || !IsKnownBrowser(imageOf(w))) continue;
-        if (std::optional<std::wstring> text = reader.Address(w))
-            if (std::optional<TLocationPair> page = BrowserPair(*text, StripBrowserSuffix(title), kCurrentBrowserScheme))
-                return page;
+        std::optional<std::wstring> text = reader.Address(w);
+        std::optional<TLocationPair> page;
+        if (text) page = BrowserPair(*text, StripBrowserSuffix(title), kCurrentBrowserScheme);
+        if (page) return page;
         if (++asked >= kMaxBrowserWindowsAsked) break;
     }
     return std::nullopt;

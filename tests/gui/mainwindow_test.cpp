@@ -398,7 +398,9 @@ std::wstring FileUrl(const std::wstring& path) {
 
 // The item of a node of the record with that path, ignoring case and a trailing "\".
 const TMyDoc* ItemWithPath(const TRecordModel& model, const std::wstring& path) {
-    auto key = [](const std::wstring& p) { return ToLower(p.size() > 3 && p.back() == L'\\' ? p.substr(0, p.size() - 1) : p); };
+    auto key = [](const std::wstring& p) {
+        return ToLower(p.size() > 3 && p.back() == L'\\' ? p.substr(0, p.size() - 1) : p);
+    };
     const TMyDoc* found = nullptr;
     model.all.ForEachNode([&](TTreeNode* n) {
         if (!found && key(model.items.At(n->Index()).path) == key(path)) found = &model.items.At(n->Index());

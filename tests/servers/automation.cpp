@@ -43,8 +43,6 @@ std::wstring TextOf(HWND w) {
     return buffer;
 }
 
-BSTR ToBstr(const std::wstring& s) { return ::SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
-
 // The type a property's value has; VT_EMPTY for a property the server does not know.
 VARTYPE PropertyType(PROPERTYID id) {
     switch (id) {
@@ -70,11 +68,11 @@ void PropertyOf(HWND w, PROPERTYID id, VARIANT& value) {
             break;
         case UIA_NamePropertyId:
             value.vt = VT_BSTR;
-            value.bstrVal = ToBstr(IsEdit(w) ? std::wstring() : TextOf(w));
+            GiveText(&value.bstrVal, IsEdit(w) ? std::wstring() : TextOf(w));
             break;
         case UIA_ClassNamePropertyId:
             value.vt = VT_BSTR;
-            value.bstrVal = ToBstr(ClassOf(w));
+            GiveText(&value.bstrVal, ClassOf(w));
             break;
         default: break;
     }
@@ -131,20 +129,14 @@ public:
         ::VariantInit(&value_);
         ::VariantCopy(&value_, const_cast<VARIANT*>(&value));
     }
-    HRESULT STDMETHODCALLTYPE get_PropertyId(PROPERTYID* id) override {
-        if (!id) return E_POINTER;
-        *id = id_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_PropertyId(PROPERTYID* id) override { return Give(id, id_); }
     HRESULT STDMETHODCALLTYPE get_PropertyValue(VARIANT* value) override {
         if (!value) return E_POINTER;
         ::VariantInit(value);
         return ::VariantCopy(value, &value_);
     }
     HRESULT STDMETHODCALLTYPE get_PropertyConditionFlags(enum PropertyConditionFlags* flags) override {
-        if (!flags) return E_POINTER;
-        *flags = PropertyConditionFlags_None;
-        return S_OK;
+        return Give(flags, PropertyConditionFlags_None);
     }
 
 private:
@@ -163,9 +155,7 @@ public:
         for (IUIAutomationCondition* c : children_) c->AddRef();
     }
     HRESULT STDMETHODCALLTYPE get_ChildCount(int* count) override {
-        if (!count) return E_POINTER;
-        *count = static_cast<int>(children_.size());
-        return S_OK;
+        return Give(count, static_cast<int>(children_.size()));
     }
     HRESULT STDMETHODCALLTYPE GetChildrenAsNativeArray(IUIAutomationCondition*** children, int* count) override {
         if (!children || !count) return E_POINTER;
@@ -196,15 +186,11 @@ class TValuePattern : public TComObject<TFailingValuePattern> {
 public:
     explicit TValuePattern(HWND w) : window_(w) {}
     HRESULT STDMETHODCALLTYPE get_CurrentValue(BSTR* value) override {
-        if (!value) return E_POINTER;
         if (!::IsWindow(window_)) return kElementNotAvailable;
-        *value = ToBstr(TextOf(window_));
-        return S_OK;
+        return GiveText(value, TextOf(window_));
     }
     HRESULT STDMETHODCALLTYPE get_CurrentIsReadOnly(BOOL* readOnly) override {
-        if (!readOnly) return E_POINTER;
-        *readOnly = (::GetWindowLongPtrW(window_, GWL_STYLE) & ES_READONLY) != 0;
-        return S_OK;
+        return Give(readOnly, static_cast<BOOL>((::GetWindowLongPtrW(window_, GWL_STYLE) & ES_READONLY) != 0));
     }
 
 private:
@@ -241,30 +227,17 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (pattern != UIA_ValuePatternId || !IsEdit(window_)) return S_OK;  // not supported: no pattern
-        auto* value = new TValuePattern(window_);
-        HRESULT hr = value->QueryInterface(iid, out);
-        value->Release();
-        return hr;
+        return QueryNew(new TValuePattern(window_), iid, out);
     }
     HRESULT STDMETHODCALLTYPE get_CurrentControlType(CONTROLTYPEID* type) override {
-        if (!type) return E_POINTER;
-        *type = IsEdit(window_) ? UIA_EditControlTypeId : UIA_PaneControlTypeId;
-        return S_OK;
+        return Give(type, IsEdit(window_) ? UIA_EditControlTypeId : UIA_PaneControlTypeId);
     }
     HRESULT STDMETHODCALLTYPE get_CurrentName(BSTR* name) override {
-        if (!name) return E_POINTER;
-        *name = ToBstr(IsEdit(window_) ? std::wstring() : TextOf(window_));
-        return S_OK;
+        return GiveText(name, IsEdit(window_) ? std::wstring() : TextOf(window_));
     }
-    HRESULT STDMETHODCALLTYPE get_CurrentClassName(BSTR* name) override {
-        if (!name) return E_POINTER;
-        *name = ToBstr(ClassOf(window_));
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_CurrentClassName(BSTR* name) override { return GiveText(name, ClassOf(window_)); }
     HRESULT STDMETHODCALLTYPE get_CurrentNativeWindowHandle(UIA_HWND* handle) override {
-        if (!handle) return E_POINTER;
-        *handle = window_;
-        return S_OK;
+        return Give(handle, static_cast<UIA_HWND>(window_));
     }
 
 private:
@@ -311,20 +284,12 @@ public:
         if (!first || !second) return E_POINTER;
         return Hand(static_cast<IUIAutomationCondition*>(new TAndCondition(first, second)), condition);
     }
-    HRESULT STDMETHODCALLTYPE get_ConnectionTimeout(DWORD* ms) override {
-        if (!ms) return E_POINTER;
-        *ms = g_connectionTimeout;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_ConnectionTimeout(DWORD* ms) override { return Give(ms, g_connectionTimeout); }
     HRESULT STDMETHODCALLTYPE put_ConnectionTimeout(DWORD ms) override {
         g_connectionTimeout = ms;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_TransactionTimeout(DWORD* ms) override {
-        if (!ms) return E_POINTER;
-        *ms = g_transactionTimeout;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_TransactionTimeout(DWORD* ms) override { return Give(ms, g_transactionTimeout); }
     HRESULT STDMETHODCALLTYPE put_TransactionTimeout(DWORD ms) override {
         g_transactionTimeout = ms;
         return S_OK;
@@ -340,10 +305,7 @@ private:
 
 HRESULT CreateAutomation(REFIID iid, void** out) {
     g_connectionTimeout = g_transactionTimeout = 0;
-    auto* automation = new TAutomation();
-    HRESULT hr = automation->QueryInterface(iid, out);
-    automation->Release();
-    return hr;
+    return QueryNew(new TAutomation(), iid, out);
 }
 
 void LastUiaTimeouts(DWORD& connectionMs, DWORD& transactionMs) {

@@ -4,7 +4,10 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <oleauto.h>
+
 #include <initializer_list>
+#include <string>
 
 namespace qm::testserver {
 
@@ -56,6 +59,30 @@ HRESULT Hand(Object* object, Interface** out) {
     }
     *out = object;
     return S_OK;
+}
+
+// Asks a new object (created with one reference) for an interface; the
+// object goes when it is not taken.
+template <class Object>
+HRESULT QueryNew(Object* object, REFIID iid, void** out) {
+    HRESULT hr = object->QueryInterface(iid, out);
+    object->Release();
+    return hr;
+}
+
+// Hands a value to an out parameter.
+template <class T, class V>
+HRESULT Give(T* out, V value) {
+    if (!out) return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
+// Hands a text to a BSTR out parameter.
+inline HRESULT GiveText(BSTR* out, const std::wstring& text) {
+    if (!out) return E_POINTER;
+    *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace qm::testserver

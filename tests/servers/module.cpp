@@ -58,10 +58,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
         create = CreateAutomation;
     else
         return CLASS_E_CLASSNOTAVAILABLE;
-    auto* factory = new TFactory(create);
-    HRESULT hr = factory->QueryInterface(iid, out);
-    factory->Release();
-    return hr;
+    return QueryNew(new TFactory(create), iid, out);
 }
 
 STDAPI DllCanUnloadNow() { return qm::testserver::ModuleReferences() == 0 ? S_OK : S_FALSE; }

@@ -57,11 +57,7 @@ class TDocument : public TComObject<IDispatch> {
 public:
     TDocument(bool hasTitle, std::wstring title) : hasTitle_(hasTitle), title_(std::move(title)) {}
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return Give(count, 0u); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (!names || !ids || count == 0) return E_INVALIDARG;
@@ -78,8 +74,7 @@ public:
         if (!result) return E_POINTER;
         ::VariantInit(result);
         result->vt = VT_BSTR;
-        result->bstrVal = ::SysAllocStringLen(title_.data(), static_cast<UINT>(title_.size()));
-        return S_OK;
+        return GiveText(&result->bstrVal, title_);
     }
 
 private:
@@ -98,16 +93,8 @@ public:
                                     nullptr);
     }
 
-    HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) override {
-        if (!url) return E_POINTER;
-        *url = ::SysAllocStringLen(spec_.url.data(), static_cast<UINT>(spec_.url.size()));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* name) override {
-        if (!name) return E_POINTER;
-        *name = ::SysAllocString(spec_.title.c_str());
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) override { return GiveText(url, spec_.url); }
+    HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* name) override { return GiveText(name, spec_.title); }
     HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) override {
         if (!document) return E_POINTER;
         *document = nullptr;
@@ -115,9 +102,7 @@ public:
         return Hand(new TDocument(spec_.kind == L'P', spec_.title), document);
     }
     HRESULT STDMETHODCALLTYPE get_HWND(SHANDLE_PTR* handle) override {
-        if (!handle) return E_POINTER;
-        *handle = reinterpret_cast<SHANDLE_PTR>(window_);
-        return window_ ? S_OK : E_FAIL;
+        return window_ ? Give(handle, reinterpret_cast<SHANDLE_PTR>(window_)) : E_FAIL;
     }
 
 private:
@@ -137,10 +122,7 @@ public:
     TShellWindows() : spec_(ReadSpec()) {}
 
     HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
-        if (spec_.fail) return E_NOTIMPL;
-        if (!count) return E_POINTER;
-        *count = static_cast<LONG>(spec_.windows.size());
-        return S_OK;
+        return spec_.fail ? E_NOTIMPL : Give(count, static_cast<LONG>(spec_.windows.size()));
     }
     HRESULT STDMETHODCALLTYPE Item(VARIANT index, IDispatch** folder) override {
         if (spec_.fail) return E_NOTIMPL;
@@ -162,10 +144,7 @@ private:
 }  // namespace
 
 HRESULT CreateShellWindows(REFIID iid, void** out) {
-    auto* windows = new TShellWindows();
-    HRESULT hr = windows->QueryInterface(iid, out);
-    windows->Release();
-    return hr;
+    return QueryNew(new TShellWindows(), iid, out);
 }
 
 }  // namespace qm::testserver
