@@ -99,6 +99,17 @@ std::wstring ReplaceAll(std::wstring_view s, std::wstring_view from, std::wstrin
     return out;
 }
 
+std::vector<std::wstring> SplitAt(std::wstring_view s, wchar_t separator) {
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t end = s.find(separator, start);
+        parts.emplace_back(s.substr(start, end == std::wstring_view::npos ? std::wstring_view::npos : end - start));
+        if (end == std::wstring_view::npos) return parts;
+        start = end + 1;
+    }
+}
+
 namespace {
 std::wstring ToWide(UINT cp, std::string_view s) {
     if (s.empty()) return {};

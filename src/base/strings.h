@@ -31,6 +31,9 @@ bool EndsWith(std::wstring_view s, std::wstring_view suffix);
 // Replaces every occurrence of from (exact case) by to, scanning left to right.
 std::wstring ReplaceAll(std::wstring_view s, std::wstring_view from, std::wstring_view to);
 
+// The parts of s between separators; "a..b" split at "." gives "a", "", "b".
+std::vector<std::wstring> SplitAt(std::wstring_view s, wchar_t separator);
+
 // Code-page conversion through the platform (invalid input becomes U+FFFD).
 std::wstring Utf8ToWide(std::string_view s);
 std::string WideToUtf8(std::wstring_view s);

@@ -6,9 +6,12 @@
 
 #include <algorithm>
 
+#include "base/guarded.h"
+#include "base/files.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
 #include "capture/openlocations.h"
+#include "capture/uiaclient.h"
 #include "records/model.h"
 
 namespace qm {
@@ -196,23 +199,99 @@ const std::vector<TLocationPair>& TWebbrowserActiveUrl::Query() {
     pages_.clear();
     if (impl_->PartnersHang()) return pages_;
     for (const wchar_t* service : {L"Firefox", L"Netscape", L"Mosaic", L"Netscp6", L"Mozilla"}) {
-        try {
+        // One service failing only skips that service.
+        bool stop = false;
+        Guarded(L"DDE browser", [&] {
             std::optional<std::wstring> reply = impl_->Request(service);
-            if (!impl_->hung.empty()) break;
-            if (!reply) continue;
+            if (!impl_->hung.empty()) {
+                stop = true;
+                return;
+            }
+            if (!reply) return;
             if (std::optional<TLocationPair> page = ParseDdeReply(*reply)) pages_.push_back(std::move(*page));
-        } catch (...) {
-            // One service failing only skips that service.
-        }
+        });
+        if (stop) break;
     }
     return pages_;
 }
 
 // ---- Browser windows ----
 
-std::wstring CompleteWebAddress(const std::wstring& address) {
-    if (StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://")) return address;
-    return L"http://" + address;
+bool IsKnownBrowser(const std::wstring& executablePath) {
+    static const wchar_t* const programs[] = {
+        L"chrome.exe", L"msedge.exe", L"firefox.exe", L"brave.exe", L"vivaldi.exe", L"opera.exe", L"chromium.exe",
+    };
+    std::wstring name = ToLower(FileNameOf(Trim(executablePath)));
+    for (const wchar_t* program : programs)
+        if (name == program) return true;
+    return false;
+}
+
+namespace {
+
+bool IsAsciiDigits(const std::wstring& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+bool IsPort(const std::wstring& s) { return IsAsciiDigits(s) && s.size() <= 5 && std::stoul(s) <= 65535; }
+
+bool IsIpv4(const std::wstring& host) {
+    std::vector<std::wstring> parts = SplitAt(host, L'.');
+    if (parts.size() != 4) return false;
+    for (const std::wstring& p : parts)
+        if (!IsAsciiDigits(p) || p.size() > 3 || std::stoul(p) > 255) return false;
+    return true;
+}
+
+bool IsHostLabel(const std::wstring& label) {
+    if (label.empty() || label.size() > 63 || label.front() == L'-' || label.back() == L'-') return false;
+    return std::all_of(label.begin(), label.end(), [](wchar_t c) { return c == L'-' || iswalnum(c); });
+}
+
+// A dotted host name whose last label is not a number ("3.14" is no host).
+bool IsDomainName(std::wstring host) {
+    if (!host.empty() && host.back() == L'.') host.pop_back();
+    std::vector<std::wstring> labels = SplitAt(host, L'.');
+    if (labels.size() < 2 || IsAsciiDigits(labels.back())) return false;
+    return std::all_of(labels.begin(), labels.end(), IsHostLabel);
+}
+
+bool IsBracketedIpv6(const std::wstring& host) {
+    if (host.size() < 4 || host.front() != L'[' || host.back() != L']') return false;
+    std::wstring inner = host.substr(1, host.size() - 2);
+    return inner.find(L':') != std::wstring::npos && std::all_of(inner.begin(), inner.end(), [](wchar_t c) {
+               return iswxdigit(c) || c == L':' || c == L'.';
+           });
+}
+
+// "host", "host:port" or "[v6]:port", the text before the first "/", "?" or "#".
+bool IsHostAndPort(const std::wstring& authority) {
+    std::wstring host = authority;
+    size_t colon = authority.rfind(L':');
+    if (colon != std::wstring::npos && authority.find(L']', colon) == std::wstring::npos) {
+        if (!IsPort(authority.substr(colon + 1))) return false;
+        host = authority.substr(0, colon);
+    }
+    return EqualsNoCase(host, L"localhost") || IsIpv4(host) || IsBracketedIpv6(host) || IsDomainName(host);
+}
+
+std::wstring AuthorityOf(const std::wstring& rest) { return rest.substr(0, rest.find_first_of(L"/?#")); }
+
+}  // namespace
+
+std::optional<std::wstring> WebAddressOf(const std::wstring& boxText, const wchar_t* defaultScheme) {
+    std::wstring text = Trim(boxText);
+    if (IsIgnorableAddress(text)) return std::nullopt;
+    for (const wchar_t* scheme : {L"http://", L"https://"}) {
+        if (!StartsWithNoCase(text, scheme)) continue;
+        std::wstring authority = AuthorityOf(text.substr(wcslen(scheme)));
+        if (authority.empty() || std::any_of(authority.begin(), authority.end(), iswspace)) return std::nullopt;
+        return text;
+    }
+    // Any other scheme ("chrome://settings", "file:///C:/", "about:config",
+    // "mailto:") fails the host test, while "host:8080/x" is a host with a port.
+    if (!IsHostAndPort(AuthorityOf(text))) return std::nullopt;
+    return defaultScheme + text;
 }
 
 std::wstring StripBrowserSuffix(const std::wstring& windowTitle) {
@@ -225,6 +304,9 @@ std::wstring StripBrowserSuffix(const std::wstring& windowTitle) {
         L" \u2014 Mozilla Firefox Private Browsing",
         L" - Mozilla Firefox Private Browsing",
         L" - Chromium",
+        L" - Brave",
+        L" - Vivaldi",
+        L" - Opera",
     };
     std::wstring title = TrimRight(windowTitle);
     for (const wchar_t* suffix : suffixes)
@@ -232,19 +314,19 @@ std::wstring StripBrowserSuffix(const std::wstring& windowTitle) {
     return Trim(title);
 }
 
-std::optional<TLocationPair> BrowserPair(const std::wstring& address, const std::wstring& title) {
-    std::wstring a = Trim(address);
-    if (IsIgnorableAddress(a)) return std::nullopt;
-    a = CompleteWebAddress(a);
+std::optional<TLocationPair> BrowserPair(const std::wstring& boxText, const std::wstring& title,
+                                         const wchar_t* defaultScheme) {
+    std::optional<std::wstring> address = WebAddressOf(boxText, defaultScheme);
+    if (!address) return std::nullopt;
     std::wstring t = Trim(title);
-    return TLocationPair{a, t.empty() ? a : t};
+    return TLocationPair{*address, t.empty() ? *address : t};
 }
 
-std::optional<TLocationPair> OldChromePage() {
+std::optional<TLocationPair> OldChromePage(const TWindowPathFn& imageOf) {
     std::vector<std::wstring> lines;  // the window texts, one a line; only the first two are used
     for (HWND chrome : TopLevelWindows()) {
         if (lines.size() >= 2) break;
-        if (ClassNameOf(chrome) != L"Chrome_WidgetWin_0") continue;
+        if (ClassNameOf(chrome) != L"Chrome_WidgetWin_0" || !IsKnownBrowser(imageOf(chrome))) continue;
         for (HWND descendant : DescendantsOf(chrome)) {
             std::wstring cls = ClassNameOf(descendant);
             if (cls.empty()) continue;
@@ -256,10 +338,10 @@ std::optional<TLocationPair> OldChromePage() {
         }
     }
     if (lines.size() < 2) return std::nullopt;
-    return BrowserPair(lines[1], lines[0]);
+    return BrowserPair(lines[1], lines[0], kOldChromeScheme);
 }
 
-std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader) {
+std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader, const TWindowPathFn& imageOf) {
     int asked = 0;
     for (HWND w : TopLevelWindows()) {
         std::wstring cls = ClassNameOf(w);
@@ -267,129 +349,28 @@ std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader) {
         // The browsers' menus, pop-ups and helper windows are hidden, owned or untitled.
         if (!::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER)) continue;
         std::wstring title = WindowTextOf(w);
-        if (Trim(title).empty()) continue;
-        if (std::optional<std::wstring> address = reader.Address(w))
-            return BrowserPair(*address, StripBrowserSuffix(title));
+        if (Trim(title).empty() || !IsKnownBrowser(imageOf(w))) continue;
+        std::optional<std::wstring> text = reader.Address(w);
+        std::optional<TLocationPair> page;
+        if (text) page = BrowserPair(*text, StripBrowserSuffix(title), kCurrentBrowserScheme);
+        if (page) return page;
         if (++asked >= kMaxBrowserWindowsAsked) break;
     }
     return std::nullopt;
 }
 
-std::optional<TLocationPair> BrowserWindowPage(IAddressBoxReader& reader) {
-    if (std::optional<TLocationPair> page = OldChromePage()) return page;
-    return CurrentBrowserPage(reader);
+std::optional<TLocationPair> BrowserWindowPage(IAddressBoxReader& reader, const TWindowPathFn& imageOf) {
+    if (std::optional<TLocationPair> page = OldChromePage(imageOf)) return page;
+    return CurrentBrowserPage(reader, imageOf);
 }
 
 // ---- UI Automation ----
-// The client interfaces of UI Automation, as far as the reader calls them (the
-// MinGW headers do not declare them). Methods the reader does not call are
-// declared without parameters, only to keep the order of the tables.
 
 namespace {
 
-constexpr GUID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
-constexpr GUID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
-constexpr GUID kIidIUIAutomation2 = {0x34723aff, 0x0c9d, 0x49d0, {0x98, 0x96, 0x7a, 0xb5, 0x2d, 0xf8, 0xcd, 0x8a}};
-constexpr GUID kIidIUIAutomationValuePattern = {
-    0xa94cd8b1, 0x0844, 0x4cd6, {0x9d, 0x2d, 0x64, 0x05, 0x37, 0xab, 0x39, 0xe9}};
+using namespace uia;
 
-constexpr int kTreeScopeDescendants = 4;
-constexpr int kValuePatternId = 10002;
-constexpr int kControlTypePropertyId = 30003;
-constexpr int kIsValuePatternAvailablePropertyId = 30043;
-constexpr int kEditControlTypeId = 50004;
 constexpr DWORD kUiaTimeoutMs = 1000;
-
-struct IUiaCondition : IUnknown {};
-
-struct IUiaElement : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetRuntimeId() = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindFirst(int scope, IUiaCondition* condition, IUiaElement** found) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindAll() = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache() = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache() = 0;
-    virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValueEx() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCachedPropertyValue() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCachedPropertyValueEx() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(int patternId, REFIID riid, void** pattern) = 0;
-};
-
-struct IUiaValuePattern : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE SetValue() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_CurrentValue(BSTR* value) = 0;
-};
-
-struct IUiaAutomation : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE CompareElements() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CompareRuntimeIds() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetRootElement() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(void* hwnd, IUiaElement** element) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromPoint() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetRootElementBuildCache() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromHandleBuildCache() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromPointBuildCache() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFocusedElementBuildCache() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateTreeWalker() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ControlViewWalker() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ContentViewWalker() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_RawViewWalker() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_RawViewCondition() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ControlViewCondition() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ContentViewCondition() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateCacheRequest() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateTrueCondition() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateFalseCondition() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreatePropertyCondition(int propertyId, VARIANT value,
-                                                              IUiaCondition** condition) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreatePropertyConditionEx() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateAndCondition(IUiaCondition* first, IUiaCondition* second,
-                                                         IUiaCondition** condition) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateAndConditionFromArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateAndConditionFromNativeArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateOrCondition() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateOrConditionFromArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateOrConditionFromNativeArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateNotCondition() = 0;
-    virtual HRESULT STDMETHODCALLTYPE AddAutomationEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemoveAutomationEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE AddPropertyChangedEventHandlerNativeArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE AddPropertyChangedEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemovePropertyChangedEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE AddStructureChangedEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemoveStructureChangedEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE AddFocusChangedEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemoveFocusChangedEventHandler() = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemoveAllEventHandlers() = 0;
-    virtual HRESULT STDMETHODCALLTYPE IntNativeArrayToSafeArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE IntSafeArrayToNativeArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE RectToVariant() = 0;
-    virtual HRESULT STDMETHODCALLTYPE VariantToRect() = 0;
-    virtual HRESULT STDMETHODCALLTYPE SafeArrayToRectNativeArray() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateProxyFactoryEntry() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ProxyFactoryMapping() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetPropertyProgrammaticName() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetPatternProgrammaticName() = 0;
-    virtual HRESULT STDMETHODCALLTYPE PollForPotentialSupportedPatterns() = 0;
-    virtual HRESULT STDMETHODCALLTYPE PollForPotentialSupportedProperties() = 0;
-    virtual HRESULT STDMETHODCALLTYPE CheckNotSupported() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ReservedNotSupportedValue() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ReservedMixedAttributeValue() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromIAccessible() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ElementFromIAccessibleBuildCache() = 0;
-};
-
-struct IUiaAutomation2 : IUiaAutomation {
-    virtual HRESULT STDMETHODCALLTYPE get_AutoSetFocus() = 0;
-    virtual HRESULT STDMETHODCALLTYPE put_AutoSetFocus() = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_ConnectionTimeout() = 0;
-    virtual HRESULT STDMETHODCALLTYPE put_ConnectionTimeout(DWORD timeoutMs) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_TransactionTimeout() = 0;
-    virtual HRESULT STDMETHODCALLTYPE put_TransactionTimeout(DWORD timeoutMs) = 0;
-};
 
 template <class T>
 void** Out(ComPtr<T>& p) {
@@ -453,11 +434,9 @@ TUiaAddressBoxReader::TUiaAddressBoxReader() : impl_(std::make_unique<Impl>()) {
 TUiaAddressBoxReader::~TUiaAddressBoxReader() = default;
 
 std::optional<std::wstring> TUiaAddressBoxReader::Address(HWND browserWindow) {
-    try {
-        return impl_->Address(browserWindow);
-    } catch (...) {
-        return std::nullopt;
-    }
+    std::optional<std::wstring> address;
+    Guarded(L"address box", [&] { address = impl_->Address(browserWindow); });
+    return address;
 }
 
 // ---- The query ----
@@ -469,10 +448,9 @@ std::vector<TLocationPair> TBrowserPageQuery::Query() {
     if (!dde_) dde_ = std::make_unique<TWebbrowserActiveUrl>();
     std::vector<TLocationPair> pages = dde_->Query();
     if (!reader_) reader_ = std::make_unique<TUiaAddressBoxReader>();
-    try {
+    Guarded(L"browser window page", [&] {
         if (std::optional<TLocationPair> page = BrowserWindowPage(*reader_)) pages.push_back(std::move(*page));
-    } catch (...) {
-    }
+    });
     return pages;
 }
 

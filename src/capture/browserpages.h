@@ -1,6 +1,6 @@
 // The browser-page query: the pages of the browsers that answer the DDE request
-// "WWW_GetWindowInfo", then the page of the first Chrome, Edge or Firefox window,
-// read from its address box.
+// "WWW_GetWindowInfo", then the page of the first browser window (Chrome, Edge,
+// Firefox and their kin) whose address box shows a web address.
 #pragma once
 #include <windows.h>
 
@@ -9,16 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "capture/runningapps.h"
 #include "capture/sources.h"
 
 namespace qm {
-
-// The browser pages as the open-location scan asks for them.
-class IBrowserPages {
-public:
-    virtual ~IBrowserPages() = default;
-    virtual std::vector<TLocationPair> Query() = 0;
-};
 
 // A "WWW_GetWindowInfo" reply: quoted fields separated by commas, the address
 // first and the title second. Nothing for an empty or ignorable address or a
@@ -46,15 +40,36 @@ private:
     std::vector<TLocationPair> pages_;
 };
 
-// "http://" in front of an address that begins with neither "http://" nor "https://".
-std::wstring CompleteWebAddress(const std::wstring& address);
+// Whether the executable is a web browser whose windows of the Chromium and
+// Mozilla window classes show pages (Chrome, Edge, Firefox, Brave, Vivaldi,
+// Opera, Chromium), told by its file name. Code editors, chat and mail
+// programs built on the same engines share those window classes.
+bool IsKnownBrowser(const std::wstring& executablePath);
+
+// The scheme put in front of an address box's text that has none. Old Chrome
+// hid only "http://" and showed "https://"; current browsers hide both, and
+// try "https://" first for an address typed without one, as most pages are
+// secure now (a plain page mostly answers it by sending the browser on).
+inline constexpr wchar_t kOldChromeScheme[] = L"http://";
+inline constexpr wchar_t kCurrentBrowserScheme[] = L"https://";
+
+// The web address an address box's text stands for, or nothing when the text
+// is no web address. Text with "http://" or "https://" stays as it is (trimmed);
+// text without a scheme gets defaultScheme in front when it begins with a host:
+// a dotted host name ("example.org", also with letters beyond ASCII),
+// "localhost", an IPv4 or bracketed IPv6 address, each optionally with a port.
+// Words with spaces, e-mail addresses, other schemes ("chrome://", "file:///",
+// "about:") and ignorable addresses give nothing.
+std::optional<std::wstring> WebAddressOf(const std::wstring& boxText, const wchar_t* defaultScheme);
 
 // The window title without the browser's name (" - Google Chrome", " — Mozilla Firefox", ...).
 std::wstring StripBrowserSuffix(const std::wstring& windowTitle);
 
-// The pair of a browser window: nothing for an ignorable address; otherwise the
-// completed address with the title (the address when the title is empty).
-std::optional<TLocationPair> BrowserPair(const std::wstring& address, const std::wstring& title);
+// The pair of a browser window: nothing when the address box's text is no web
+// address; otherwise the web address with the title (the address when the
+// title is empty).
+std::optional<TLocationPair> BrowserPair(const std::wstring& boxText, const std::wstring& title,
+                                         const wchar_t* defaultScheme);
 
 // Reads the address box of a browser window.
 class IAddressBoxReader {
@@ -77,15 +92,21 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Old Chrome ("Chrome_WidgetWin_0" windows): the texts of the window's children
-// up to its "Chrome_OmniboxView", the first the title and the second the address.
-std::optional<TLocationPair> OldChromePage();
+// Old Chrome ("Chrome_WidgetWin_0" windows of a known browser): the texts of
+// the window's children up to its "Chrome_OmniboxView", the first the title and
+// the second the address. imageOf gives the executable of a window's process.
+std::optional<TLocationPair> OldChromePage(const TWindowPathFn& imageOf = ExecutableOfWindow);
 
-// The first visible Chrome, Edge or Firefox window whose address box can be read.
-std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader);
+// The first visible window of the Chromium or Mozilla class that belongs to a
+// known browser and whose address box shows a web address. A window that
+// gives nothing (no readable box, an empty box, text that is no address)
+// gives way to the next; at most a few browser windows are asked.
+std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader,
+                                                const TWindowPathFn& imageOf = ExecutableOfWindow);
 
 // Old Chrome first, then the current browsers.
-std::optional<TLocationPair> BrowserWindowPage(IAddressBoxReader& reader);
+std::optional<TLocationPair> BrowserWindowPage(IAddressBoxReader& reader,
+                                               const TWindowPathFn& imageOf = ExecutableOfWindow);
 
 // The real query: the DDE browsers' pages followed by the browser window's page.
 class TBrowserPageQuery : public IBrowserPages {

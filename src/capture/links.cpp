@@ -29,12 +29,33 @@ struct TLinkResolver::Impl {
 TLinkResolver::TLinkResolver() : impl_(new Impl) {}
 TLinkResolver::~TLinkResolver() { delete impl_; }
 
+namespace {
+
+// Characters no file name can hold.
+bool HoldsNoFileCharacter(const std::wstring& path) { return path.find_first_of(L"?*\"><|") != std::wstring::npos; }
+
+// The file-system path of the link's item list; empty when it names no file.
+std::wstring ItemListPath(IShellLinkW* link) {
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (FAILED(link->GetIDList(&items)) || !items) return {};
+    wchar_t buf[MAX_PATH] = {};
+    bool ok = ::SHGetPathFromIDListW(items, buf) != FALSE;
+    ::CoTaskMemFree(items);
+    return ok ? std::wstring(buf) : std::wstring();
+}
+
+}  // namespace
+
 std::wstring TLinkResolver::Resolve(const std::wstring& path) {
     if (ToUpper(ExtensionOf(path)) != L".LNK") return path;
     std::wstring target;
     if (impl_->Ready() && SUCCEEDED(impl_->file->Load(path.c_str(), STGM_READ))) {
         wchar_t buf[MAX_PATH] = {};
         if (SUCCEEDED(impl_->link->GetPath(buf, MAX_PATH, nullptr, SLGP_UNCPRIORITY))) target = buf;
+        // The path a link keeps in the system's code page turns characters
+        // outside it into "?" (Wine keeps only that copy); its item list keeps them.
+        if (HoldsNoFileCharacter(target))
+            if (std::wstring listed = ItemListPath(impl_->link.Get()); !listed.empty()) target = listed;
     }
     std::wstring lt = ToLower(Trim(target));
     if (lt.find(L"windows\\installer\\") != std::wstring::npos && lt.find(L'{') != std::wstring::npos &&
@@ -42,7 +63,7 @@ std::wstring TLinkResolver::Resolve(const std::wstring& path) {
         target = ReadInstallerLink(path).target;
         lt = ToLower(Trim(target));
     }
-    if (lt.empty() || lt.find_first_of(L"?*\"><|") != std::wstring::npos) return path;
+    if (lt.empty() || HoldsNoFileCharacter(lt)) return path;
     return target;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "base/guarded.h"
 #include "base/files.h"
 #include "base/pathtext.h"
 #include "base/strings.h"
@@ -162,23 +163,16 @@ void TOpenLocationScan::AddShellWindow(int index, bool wantWebPages, std::vector
 void TOpenLocationScan::Scan(bool wantWebPages, std::vector<TLocationPair>& locations, const TPumpFn& pump) {
     locations.clear();
     int count = 0;
-    try {
-        count = shellWindows_->Count();
-    } catch (...) {
-    }
+    Guarded(L"shell windows", [&] { count = shellWindows_->Count(); });
     for (int i = 0; i < count; ++i) {
-        try {
-            AddShellWindow(i, wantWebPages, locations);
-        } catch (...) {
-            // A window that fails is left out.
-        }
+        // A window that fails is left out.
+        Guarded(L"shell window", [&] { AddShellWindow(i, wantWebPages, locations); });
         if (pump) pump();
     }
     if (!wantWebPages) return;
-    try {
+    Guarded(L"browser pages", [&] {
         for (TLocationPair& page : BrowserPages()) locations.push_back(std::move(page));
-    } catch (...) {
-    }
+    });
 }
 
 std::vector<TLocationPair> TOpenLocationScan::BrowserPages() {

@@ -15,8 +15,6 @@
 
 namespace qm {
 
-class IBrowserPages;
-
 // The type of a drive root such as "E:\" (GetDriveTypeW); tests replace it.
 using TDriveTypeFn = std::function<UINT(const std::wstring& root)>;
 UINT SystemDriveType(const std::wstring& root);
@@ -31,24 +29,6 @@ std::wstring RemovableDiskLabel(const std::wstring& title, const TDriveTypeFn& d
 
 // The roots ("E:\") of the removable drives, letters B to Z in order.
 std::vector<std::wstring> RemovableDriveRoots(const TDriveTypeFn& driveType = SystemDriveType);
-
-// One window of the shell's window collection as the scan sees it.
-struct TShellWindow {
-    std::wstring locationUrl;
-    bool hasDocument = false;
-    // The result of calling "title" on the document; nothing when the call failed.
-    std::optional<std::wstring> documentTitle;
-};
-
-// The shell's window collection (Explorer and Internet Explorer windows).
-class IShellWindowList {
-public:
-    virtual ~IShellWindowList() = default;
-    // Takes a fresh look at the collection and tells how many windows it has.
-    virtual int Count() = 0;
-    // Nothing when the item is missing, is no web browser object or fails.
-    virtual std::optional<TShellWindow> Item(int index) = 0;
-};
 
 // The real collection through the ShellWindows object. Every failure (Wine does
 // not implement it) gives no windows. COM must be initialised by the caller.

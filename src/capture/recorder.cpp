@@ -699,8 +699,9 @@ void TRecorder::RunPhases(const TRecordRun& run, bool& somethingNew) {
     });
     Phase(L"Loading running folder and web page,please waiting...");
     locations_.clear();
+    // Without forcing: the scan takes web pages as "Record web pages" says.
     Guarded(L"open locations", [&] {
-        if (locationSource_) locationSource_->Scan(false, locations_, pump);
+        if (locationSource_) locationSource_->Scan(options_.webpage, locations_, pump);
     });
     Phase(L"Loading recent documents,please waiting...");
     Guarded(L"recent documents", [&] { recent_.Scan(recentFolder_, options_, run.smart, pump); });

@@ -1,8 +1,10 @@
 // The desktop as the record operation sees it: the running applications with
-// their windows, the locations open in Explorer and browser windows, and the
-// startup-program decision. Each is a narrow interface with one real
+// their windows, the locations open in Explorer and browser windows (the
+// shell's window collection and the browsers' pages), and the startup-program
+// decision. Each is a narrow interface with one real
 // implementation; the record operation is tested against fakes of them.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,14 +48,39 @@ public:
                       const TPumpFn& pump) = 0;
 };
 
+// One window of the shell's window collection as the open-location scan sees it.
+struct TShellWindow {
+    std::wstring locationUrl;
+    bool hasDocument = false;
+    // The result of calling "title" on the document; nothing when the call failed.
+    std::optional<std::wstring> documentTitle;
+};
+
+// The shell's window collection (Explorer and Internet Explorer windows).
+class IShellWindowList {
+public:
+    virtual ~IShellWindowList() = default;
+    // Takes a fresh look at the collection and tells how many windows it has.
+    virtual int Count() = 0;
+    // Nothing when the item is missing, is no web browser object or fails.
+    virtual std::optional<TShellWindow> Item(int index) = 0;
+};
+
+// The pages the browsers show, as the open-location scan asks for them: the
+// DDE browsers' pages, then the page of the first browser window that shows one.
+class IBrowserPages {
+public:
+    virtual ~IBrowserPages() = default;
+    virtual std::vector<TLocationPair> Query() = 0;
+};
+
 // The open-location scan and the browser-page query.
 class IOpenLocations {
 public:
     virtual ~IOpenLocations() = default;
     // Fills locations (cleared first); web pages only when wanted.
     virtual void Scan(bool wantWebPages, std::vector<TLocationPair>& locations, const TPumpFn& pump) = 0;
-    // The pages the browsers show: the DDE browsers' pages, then the first
-    // Chrome-family or Firefox window's page.
+    // The pages the browsers show (the browser-page query).
     virtual std::vector<TLocationPair> BrowserPages() = 0;
 };
 

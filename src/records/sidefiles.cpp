@@ -211,10 +211,18 @@ std::optional<std::pair<size_t, size_t>> FindBitmapProperty(const std::string& b
     return std::nullopt;
 }
 
+// The item images are 16 by 16: a list of another size comes from a damaged
+// file and is refused, so the tree keeps the images it has.
 HIMAGELIST ReadImageListStream(const char* data, size_t size) {
     ComPtr<IStream> stream;
     stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(data), static_cast<UINT>(size)));
-    return stream ? ::ImageList_Read(stream.Get()) : nullptr;
+    HIMAGELIST list = stream ? ::ImageList_Read(stream.Get()) : nullptr;
+    int cx = 0, cy = 0;
+    if (list && (!::ImageList_GetIconSize(list, &cx, &cy) || cx != 16 || cy != 16)) {
+        ::ImageList_Destroy(list);
+        return nullptr;
+    }
+    return list;
 }
 
 }  // namespace

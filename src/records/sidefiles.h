@@ -29,7 +29,8 @@ bool ReadExpansionFile(const std::wstring& path, TRecordModel& model);
 // be written.
 std::optional<std::string> BuildImageFile(HIMAGELIST list);
 bool WriteImageFile(const std::wstring& path, HIMAGELIST list);
-// A new image list from the bytes, or nullptr when they cannot be parsed.
+// A new image list of 16 by 16 images from the bytes, or nullptr when they
+// cannot be parsed or hold images of another size.
 HIMAGELIST ParseImageFile(const std::string& bytes);
 
 }  // namespace qm

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/files.h"
@@ -344,9 +345,17 @@ TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPump
     // answering without moving on (seen with damaged input) is cut off here.
     size_t budget = text->size() + 64;
     bool sawRoot = false;
+    // Wine's reader, given a file cut short after a start tag, answers that
+    // element again and again: an element where the last one was is damage.
+    std::pair<UINT, UINT> lastElement{0, 0};
     while ((hr = reader->Read(&type)) == S_OK) {
         if (budget-- == 0) return TTreeLoad::NotWellFormed;
         if (type == XmlNodeType_Element) {
+            std::pair<UINT, UINT> at{0, 0};
+            if (SUCCEEDED(reader->GetLineNumber(&at.first)) && SUCCEEDED(reader->GetLinePosition(&at.second)) &&
+                sawRoot && at == lastElement)
+                return TTreeLoad::NotWellFormed;
+            lastElement = at;
             bool empty = reader->IsEmptyElement() != FALSE;
             sawRoot = true;
             if (depth >= 0 && !tooDeep) {
@@ -364,7 +373,10 @@ TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPump
             --depth;
         }
     }
-    if (FAILED(hr) || !sawRoot || depth != -1) return TTreeLoad::NotWellFormed;
+    // A branch deeper than the reader goes stops the file there: what came
+    // before is kept, so one deep branch does not cost the whole record.
+    bool cutAtDepth = hr == static_cast<HRESULT>(SC_E_MAXELEMENTDEPTH) && tooDeep;
+    if (!cutAtDepth && (FAILED(hr) || !sawRoot || depth != -1)) return TTreeLoad::NotWellFormed;
 
     // Build the tree; stop at the first incomplete element, and at any element
     // whose parent was not taken.

@@ -9,7 +9,8 @@
 
 namespace qm {
 
-// Deeper nesting than any capture makes; a file that goes deeper stops loading there.
+// Deeper nesting than any capture makes; a file that goes deeper stops loading
+// there, keeping what came before.
 constexpr int kMaxTreeDepth = 256;
 
 // The XML text (UTF-8 with a byte-order mark, no declaration) of the All tree:

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/entries.h"
 #include "app/handoff.h"
 #include "app/instance.h"
 #include "app/product.h"
@@ -92,18 +93,43 @@ TEST_F(InstanceE2E, AlwaysRunAsAdminRelaunchesUnlessTheLastArgumentSaysNot) {
     ASSERT_TRUE(CreateFolderTree(CommonDataFolder()));
     ASSERT_TRUE(::WritePrivateProfileStringW(L"default", L"AlwaysRunAsAdmin", L"1",
                                              JoinPath(CommonDataFolder(), L"defualt.ini").c_str()));
-    // One path: the elevation launcher is asked to start (it is missing here, which
-    // fails silently) and this copy ends without a window.
-    test::Process relaunch = test::Process::Start(L"quilmar.exe", L"C:\\a.txt");
-    EXPECT_EQ(relaunch.WaitExit(20000), 0u);
-    EXPECT_EQ(test::FindProcessWindow(kMainWindowClass, relaunch.Id()), nullptr);
+    // A copy of the program with a stand-in elevation launcher beside it, which
+    // notes the command line it is started with.
+    test::TempDir install;
+    std::wstring program = install / L"quilmar.exe", noted = install / L"quilmaradmin.exe.args";
+    ASSERT_TRUE(::CopyFileW(JoinPath(ModuleFolder(), L"quilmar.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(JoinPath(ModuleFolder(), L"test_argrecorder.exe").c_str(),
+                            (install / L"quilmaradmin.exe").c_str(), FALSE));
+    auto launcherArguments = [&]() -> std::optional<std::vector<std::wstring>> {
+        std::optional<std::string> bytes = ReadFileBytes(noted);
+        if (!bytes) return std::nullopt;
+        std::wstring line(reinterpret_cast<const wchar_t*>(bytes->data()), bytes->size() / sizeof(wchar_t));
+        return CommandLineArguments(line.c_str());
+    };
+    // The launcher is started with the first argument, or with nothing, and
+    // this copy ends without a window.
+    const std::pair<const wchar_t*, std::vector<std::wstring>> relaunches[] = {
+        {L"C:\\a.txt", {L"C:\\a.txt"}},
+        {L"", {}},
+        {L"C:\\first.txt C:\\second.txt", {L"C:\\first.txt"}},
+    };
+    for (const auto& [args, expected] : relaunches) {
+        ::DeleteFileW(noted.c_str());
+        test::Process relaunch = test::Process::Start(program, args);
+        EXPECT_EQ(relaunch.WaitExit(20000), 0u) << WideToUtf8(args);
+        EXPECT_EQ(test::FindProcessWindow(kMainWindowClass, relaunch.Id()), nullptr);
+        ASSERT_TRUE(test::WaitUntil([&] { return launcherArguments().has_value(); }, 10000)) << WideToUtf8(args);
+        EXPECT_EQ(launcherArguments(), expected) << WideToUtf8(args);
+    }
 
     // "/ctmenu" last: no relaunch, the window comes up.
-    test::Process stays = test::Process::Start(L"quilmar.exe", L"C:\\a.txt /ctmenu");
+    ::DeleteFileW(noted.c_str());
+    test::Process stays = test::Process::Start(program, L"C:\\a.txt /ctmenu");
     HWND window = test::WaitForWindow(kMainWindowClass, stays.Id(), 20000);
     EXPECT_NE(window, nullptr);
     if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(stays.WaitExit(20000), 0u);
+    EXPECT_FALSE(launcherArguments().has_value());
 }
 
 // Hand-offs that arrive while the first copy loads a large record wait for the

@@ -66,12 +66,16 @@ class ReplayE2E : public test::RealProgramTest {
 protected:
     test::TempDir records;
     std::set<DWORD> before;  // processes that had windows before the replay
+    std::set<HWND> windowsBefore;
     std::set<DWORD> started;
     std::set<HWND> toClose;  // windows the replay opened in a process that was there before
 
     void SetUp() override {
         RealProgramTest::SetUp();
-        for (const TTopWindow& w : TopWindows()) before.insert(w.pid);
+        for (const TTopWindow& w : TopWindows()) {
+            before.insert(w.pid);
+            windowsBefore.insert(w.hwnd);
+        }
     }
     void TearDown() override {
         RealProgramTest::TearDown();
@@ -118,11 +122,11 @@ TEST_F(ReplayE2E, ReplayAllOpensTheDocumentsAndTheFolderOfTheSelectedRecord) {
     test::Process quilmar = test::Process::Start(L"quilmar.exe", L"");
     HWND window = test::WaitForWindow(kMainWindowClass, quilmar.Id(), 20000);
     ASSERT_NE(window, nullptr);
-    // The record is listed, selected and shown in the All tree.
-    // The window is found while it creates its controls: wait for the list too.
+    // The record is listed, selected and shown in the All tree (the window is
+    // found as soon as it exists, before its controls are made).
     HWND list = nullptr;
-    ASSERT_TRUE(test::WaitUntil([&] { return (list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr)) != nullptr; },
-                                20000));
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return (list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr)) != nullptr; }, 20000));
     ASSERT_TRUE(test::WaitUntil(
         [&] { return ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && MostTreeItems(window) == 4; }, 20000));
 
@@ -132,11 +136,15 @@ TEST_F(ReplayE2E, ReplayAllOpensTheDocumentsAndTheFolderOfTheSelectedRecord) {
     bool done = test::WaitUntil(
         [&] {
             for (const TTopWindow& w : TopWindows()) {
-                if (w.pid == quilmar.Id() || !::IsWindowVisible(w.hwnd)) continue;
+                // Only windows the replay opened count, none that was there before.
+                if (w.pid == quilmar.Id() || !::IsWindowVisible(w.hwnd) || windowsBefore.count(w.hwnd)) continue;
                 bool mine = false;
                 if (ContainsNoCase(w.title, L"replay one")) mine = oneShown = true;
                 if (ContainsNoCase(w.title, L"replay two")) mine = twoShown = true;
-                if (w.cls == L"ExplorerWClass" || w.title == L"ReplayFolder") mine = folderShown = true;
+                // An Explorer window on the replayed folder (Wine titles it with the folder's name).
+                bool explorer = w.cls == L"ExplorerWClass" || w.cls == L"CabinetWClass";
+                if (explorer && (EqualsNoCase(w.title, L"ReplayFolder") || EqualsNoCase(w.title, folder)))
+                    mine = folderShown = true;
                 if (mine && !before.count(w.pid)) started.insert(w.pid);
                 if (mine && before.count(w.pid)) toClose.insert(w.hwnd);
             }

@@ -15,9 +15,12 @@
 #include "base/listfile.h"
 #include "base/pathtext.h"
 #include "base/strings.h"
+#include "capture/openlocations.h"
 #include "records/treefile.h"
+#include "support/fakebrowser.h"
 #include "support/fakecapture.h"
 #include "support/tempdir.h"
+#include "support/testservers.h"
 #include "ui/window.h"
 
 namespace qm {
@@ -388,6 +391,96 @@ TEST_F(MainWindowTest, FirstStartRecordsAndScanAndAddRecordsTheDesktop) {
     EXPECT_EQ(window->Model().all.Top(0)->Text(), L"Editor");
     EXPECT_TRUE(window->Model().all.Top(0)->Selected());
     EXPECT_EQ(window->Recorder().LastRecordedPath(), editor);
+}
+
+// "file:///C:/a%20b" for "C:\a b", as the shell writes a folder's address.
+std::wstring FileUrl(const std::wstring& path) {
+    return L"file:///" + ReplaceAll(ReplaceAll(path, L"\\", L"/"), L" ", L"%20");
+}
+
+// The item of a node of the record with that path, ignoring case and a trailing "\".
+const TMyDoc* ItemWithPath(const TRecordModel& model, const std::wstring& path) {
+    auto key = [](const std::wstring& p) {
+        return ToLower(p.size() > 3 && p.back() == L'\\' ? p.substr(0, p.size() - 1) : p);
+    };
+    const TMyDoc* found = nullptr;
+    model.all.ForEachNode([&](TTreeNode* n) {
+        if (!found && key(model.items.At(n->Index()).path) == key(path)) found = &model.items.At(n->Index());
+    });
+    return found;
+}
+
+TEST_F(MainWindowTest, RecordOfTheRealDesktopSourcesThroughTheTestServers) {
+    if (!test::RunningUnderWine()) GTEST_SKIP() << "the test servers stand in for what Wine lacks";
+    HRESULT ole = ::OleInitialize(nullptr);
+    // Five windows of the shell's collection.
+    std::wstring foreign = dir / L"\u00DCbersicht \u65E5\u672C", projects = dir / L"My Projects";
+    std::wstring share = L"\\\\quilmartest\\share\\Record Team";
+    ASSERT_TRUE(CreateFolderTree(foreign));
+    ASSERT_TRUE(CreateFolderTree(projects));
+    ASSERT_TRUE(CreateFolderTree(share)) << "scripts/test makes the share \\\\quilmartest\\share";
+    using W = test::TFakeShellWindow;
+    test::TRegisteredTestServer shellWindows(test::kShellWindowsClass), automation(test::kUiAutomationClass);
+    ASSERT_TRUE(shellWindows.Ok() && automation.Ok());
+    test::TFakeShellWindows fake({{W::Folder, FileUrl(foreign), L""},
+                                  {W::Folder, FileUrl(projects), L""},
+                                  {W::Folder, L"file://quilmartest/share/Record%20Team", L""},
+                                  {W::Page, L"http://example.test/news/today.html", L"Today's News"},
+                                  {W::Page, L"about:blank", L"Blank"}});
+    // A browser, and in front of it a code editor and a mail program built on
+    // the browser engines, each with an address-like text in its edit field.
+    const test::TFakeWindowShape chromeShape{L"Chrome_WidgetWin_1", L"Example Domain - Google Chrome",
+                                             L"example.org/path"};
+    const test::TFakeWindowShape editorShape{L"Chrome_WidgetWin_1", L"main.cpp - Visual Studio Code",
+                                             L"editor.example/src/main.cpp"};
+    const test::TFakeWindowShape mailShape{L"MozillaWindowClass", L"Inbox - Mozilla Thunderbird",
+                                           L"mail.example/inbox"};
+    test::Process chrome = test::StartFakeBrowser(L"window", dir / L"Chrome\\chrome.exe", &chromeShape);
+    test::Process editor = test::StartFakeBrowser(L"window", dir / L"Code\\Code.exe", &editorShape);
+    test::Process mail = test::StartFakeBrowser(L"window", dir / L"Thunderbird\\thunderbird.exe", &mailShape);
+    ASSERT_TRUE(chrome.Started() && editor.Started() && mail.Started());
+    ASSERT_TRUE(test::WaitForWindow(L"Chrome_WidgetWin_1", chrome.Id(), 15000));
+    ASSERT_TRUE(test::WaitForWindow(L"Chrome_WidgetWin_1", editor.Id(), 15000));
+    ASSERT_TRUE(test::WaitForWindow(L"MozillaWindowClass", mail.Id(), 15000));
+
+    store->User().WriteBool(keys::kSectionDefault, keys::CbWebpage, true);
+    Open();
+    TOpenLocationScan realLocations;  // the real shell collection and browser query
+    window->SetCaptureSources(&apps, &realLocations, recent.Path());
+    ClickRecordButton(window->Handle());
+    PumpPendingMessages();
+    ASSERT_EQ(RecordNames(records).size(), 2u);
+
+    const TRecordModel& shown = window->Model();
+    const std::pair<std::wstring, std::wstring> expected[] = {
+        {foreign, L"\u00DCbersicht \u65E5\u672C"},
+        {projects, L"My Projects"},
+        {share, share},
+        {L"http://example.test/news/today.html", L"Today's News"},
+        {L"https://example.org/path", L"Example Domain"},
+    };
+    TRecordModel saved;
+    ASSERT_EQ(ReadTreeFile(JoinPath(records, RecordNames(records).back() + L".quilmar"), saved), TTreeLoad::Loaded);
+    for (const auto& [path, title] : expected) {
+        const TMyDoc* item = ItemWithPath(shown, path);
+        ASSERT_NE(item, nullptr) << WideToUtf8(path);
+        EXPECT_EQ(item->title, title) << WideToUtf8(path);
+        EXPECT_NE(ItemWithPath(saved, path), nullptr) << WideToUtf8(path);
+    }
+    // Nothing else: not the blank page, nor the editor's or the mail program's text.
+    std::vector<std::wstring> paths;
+    saved.all.ForEachNode([&](TTreeNode* n) { paths.push_back(ToLower(saved.items.At(n->Index()).path)); });
+    for (const std::wstring& p : paths) {
+        EXPECT_EQ(p.find(L"about:"), std::wstring::npos);
+        EXPECT_EQ(p.find(L"editor.example"), std::wstring::npos);
+        EXPECT_EQ(p.find(L"mail.example"), std::wstring::npos);
+    }
+    // Both pages are on the "Web Page" tab, grouped by their hosts.
+    std::vector<std::wstring> hosts;
+    for (const auto& n : shown.doc.TopNodes()) hosts.push_back(n->Text());
+    EXPECT_EQ(hosts, (std::vector<std::wstring>{L"example.org", L"example.test"}));
+    window.reset();
+    if (SUCCEEDED(ole)) ::OleUninitialize();
 }
 
 // Answers the record-type dialog from inside its modal loop.

@@ -1,13 +1,19 @@
 // The real sources of the open-location scan under Wine: the shell's window
-// collection, DDE browsers in another process, and browser windows.
+// collection (Wine's own, and the test server's that answers), DDE browsers in
+// another process, and browser windows read through the test prefix's UI
+// Automation server.
 #include <gtest/gtest.h>
 #include <ole2.h>
 
 #include <map>
 
+#include "base/files.h"
+#include "base/strings.h"
 #include "capture/browserpages.h"
 #include "capture/openlocations.h"
+#include "support/fakebrowser.h"
 #include "support/process.h"
+#include "support/testservers.h"
 
 namespace qm {
 namespace {
@@ -25,10 +31,10 @@ std::vector<TPair> Pairs(const std::vector<TLocationPair>& pages) {
     return pairs;
 }
 
-bool RunningUnderWine() {
-    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
+using test::RunningUnderWine;
+
+// Every window of this test process passes for a window of Chrome.
+std::wstring ChromeImage(HWND) { return L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"; }
 
 class OleSession {
 public:
@@ -46,22 +52,11 @@ public:
     std::vector<TLocationPair> Query() override { return {}; }
 };
 
-// Starts the stand-in browser and waits until it says it is ready.
-test::Process StartFakeBrowser(const std::wstring& mode) {
-    test::Process p = test::Process::Start(L"test_fakebrowser.exe", mode + L" 90");
-    if (!p.Started()) return p;
-    std::wstring name = L"qmtest-fakebrowser-" + std::to_wstring(p.Id());
-    HANDLE ready = nullptr;
-    test::WaitUntil([&] { return (ready = ::OpenEventW(SYNCHRONIZE, FALSE, name.c_str())) != nullptr; }, 15000);
-    if (ready) {
-        ::WaitForSingleObject(ready, 15000);
-        ::CloseHandle(ready);
-    }
-    return p;
-}
+using test::StartFakeBrowser;
 
 TEST(OpenLocationsDesktop, ShellWindowsFailSoftUnderWine) {
     if (!RunningUnderWine()) GTEST_SKIP() << "only Wine lacks the shell's window collection";
+    test::TRegisteredTestServer::RemoveLeftover(test::kShellWindowsClass);
     OleSession ole;
     // Wine does not implement the ShellWindows collection: the real list finds
     // no window and the scan carries on without one.
@@ -80,6 +75,76 @@ TEST(OpenLocationsDesktop, ShellWindowsFailSoftUnderWine) {
     real.Scan(true, locations, {});
     EXPECT_TRUE(locations.empty());
     real.Scan(false, locations, {});
+    EXPECT_TRUE(locations.empty());
+}
+
+// "file:///C:/a%20b/100%25" for "C:\a b\100%", as the shell writes a folder's address.
+std::wstring FileUrl(const std::wstring& path) {
+    return L"file:///" + ReplaceAll(ReplaceAll(ReplaceAll(path, L"\\", L"/"), L"%", L"%25"), L" ", L"%20");
+}
+
+// The share the test script makes in the prefix (dosdevices\unc\quilmartest\share).
+const wchar_t kTestShare[] = L"\\\\quilmartest\\share";
+
+TEST(OpenLocationsDesktop, ShellWindowsOfTheTestServerGiveFoldersAndPages) {
+    if (!RunningUnderWine()) GTEST_SKIP() << "the test server stands in for the shell's collection under Wine only";
+    OleSession ole;
+    test::TempDir dir;
+    std::wstring foreign = dir / L"\u00C4rger Ordner \u4E2D\u6587", projects = dir / L"My Projects 100%";
+    std::wstring share = JoinPath(kTestShare, L"Team Folder");
+    ASSERT_TRUE(CreateFolderTree(foreign));
+    ASSERT_TRUE(CreateFolderTree(projects));
+    ASSERT_TRUE(CreateFolderTree(share)) << "scripts/test makes the share " << WideToUtf8(kTestShare);
+    using W = test::TFakeShellWindow;
+    const std::vector<W> windows = {
+        {W::Folder, FileUrl(foreign), L""},
+        {W::Folder, FileUrl(projects), L""},
+        {W::Folder, L"file://quilmartest/share/Team%20Folder", L""},
+        {W::Page, L"http://example.test/news/today.html", L"Today's News & Views"},
+        {W::Page, L"about:blank", L"Blank"},
+        {W::NoDocument, L"file:///C:/still/loading", L""},
+        {W::Folder, FileUrl(foreign), L""},  // the same folder in a second window
+        {W::Page, L"http://example.test/untitled", L""},
+    };
+    test::TRegisteredTestServer server(test::kShellWindowsClass);
+    ASSERT_TRUE(server.Ok());
+    test::TFakeShellWindows fake(windows);
+
+    // The real collection, read through the shell's interfaces.
+    TShellWindowList list;
+    ASSERT_EQ(list.Count(), 8);
+    std::optional<TShellWindow> folder = list.Item(0), page = list.Item(3), loading = list.Item(5);
+    ASSERT_TRUE(folder && page && loading);
+    EXPECT_EQ(folder->locationUrl, FileUrl(foreign));
+    EXPECT_TRUE(folder->hasDocument);
+    EXPECT_EQ(folder->documentTitle, std::nullopt);  // a folder view has no "title"
+    EXPECT_EQ(page->documentTitle, L"Today's News & Views");
+    EXPECT_FALSE(loading->hasDocument);
+    EXPECT_FALSE(list.Item(8).has_value());
+    EXPECT_FALSE(list.Item(-1).has_value());
+
+    // The scan over it.
+    TOpenLocationScan scan(std::make_unique<TShellWindowList>(), std::make_unique<NoBrowserPages>(), SystemDriveType);
+    std::vector<TLocationPair> locations;
+    int pumps = 0;
+    scan.Scan(true, locations, [&] { ++pumps; });
+    const std::vector<TPair> folders = {
+        {foreign, L"\u00C4rger Ordner \u4E2D\u6587"},
+        {projects, L"My Projects 100%"},
+        {share, share},
+    };
+    std::vector<TPair> all = folders;
+    all.push_back({L"http://example.test/news/today.html", L"Today's News & Views"});
+    all.push_back({L"http://example.test/untitled", L"http://example.test/untitled"});
+    EXPECT_EQ(Pairs(locations), all);
+    EXPECT_EQ(pumps, 8);
+    scan.Scan(false, locations, {});
+    EXPECT_EQ(Pairs(locations), folders);
+
+    // A collection that fails as Wine's own does gives nothing.
+    test::TFakeShellWindows failing(windows, true);
+    EXPECT_EQ(list.Count(), 0);
+    scan.Scan(true, locations, {});
     EXPECT_TRUE(locations.empty());
 }
 
@@ -185,17 +250,22 @@ TEST(OpenLocationsDesktop, OldChromeWindowTexts) {
         {"title, address, stop",
          {{L"QmTitle", L"Example Page", false},
           {L"QmPanel", L"", false},
-          {L"Chrome_OmniboxView", L"host/path", false},
+          {L"Chrome_OmniboxView", L"host.example/path", false},
           {L"QmAfter", L"after the stop mark", false}},
-         TPair{L"http://host/path", L"Example Page"}},
+         TPair{L"http://host.example/path", L"Example Page"}},
+        {"text that is no address",
+         {{L"QmTitle", L"Search", false}, {L"Chrome_OmniboxView", L"two words", false}},
+         std::nullopt},
         {"address with scheme",
          {{L"QmTitle", L"Secure", false}, {L"Chrome_OmniboxView", L"https://secure/x", false}},
          TPair{L"https://secure/x", L"Secure"}},
         {"blank texts are no lines",
-         {{L"QmTitle", L"   ", false}, {L"QmOther", L"Real Title", false}, {L"Chrome_OmniboxView", L" host/x ", false}},
-         TPair{L"http://host/x", L"Real Title"}},
+         {{L"QmTitle", L"   ", false},
+          {L"QmOther", L"Real Title", false},
+          {L"Chrome_OmniboxView", L" host.example/x ", false}},
+         TPair{L"http://host.example/x", L"Real Title"}},
         {"nothing read after the stop mark",
-         {{L"Chrome_OmniboxView", L"host/path", false}, {L"QmAfter", L"after", false}},
+         {{L"Chrome_OmniboxView", L"host.example/path", false}, {L"QmAfter", L"after", false}},
          std::nullopt},
         {"ignorable address",
          {{L"QmTitle", L"T", false}, {L"Chrome_OmniboxView", L"about:blank", false}},
@@ -203,11 +273,11 @@ TEST(OpenLocationsDesktop, OldChromeWindowTexts) {
         {"nested descendants are read through the direct child of their class",
          {{L"QmTitle", L"Direct Title", false},
           {L"QmPanel", L"", false},
-          {L"Chrome_OmniboxView", L"nested/x", true},
-          {L"Chrome_OmniboxView", L"direct/y", false}},
-         TPair{L"http://direct/y", L"Direct Title"}},
+          {L"Chrome_OmniboxView", L"nested.example/x", true},
+          {L"Chrome_OmniboxView", L"direct.example/y", false}},
+         TPair{L"http://direct.example/y", L"Direct Title"}},
     };
-    EXPECT_FALSE(OldChromePage().has_value());  // no Chrome window at all
+    EXPECT_FALSE(OldChromePage(ChromeImage).has_value());  // no Chrome window at all
     for (const Case& c : cases) {
         Window chrome(L"Chrome_WidgetWin_0", L"Chrome", nullptr, false);
         ASSERT_TRUE(chrome.get()) << c.name;
@@ -216,7 +286,10 @@ TEST(OpenLocationsDesktop, OldChromeWindowTexts) {
             HWND parent = child.nestedInPrevious ? children.back()->get() : chrome.get();
             children.push_back(std::make_unique<Window>(child.cls, child.text, parent));
         }
-        EXPECT_EQ(P(OldChromePage()), c.expected) << c.name;
+        EXPECT_EQ(P(OldChromePage(ChromeImage)), c.expected) << c.name;
+        // The same window of another program built on the engine is not read.
+        EXPECT_EQ(P(OldChromePage([](HWND) { return std::wstring(L"C:\\Apps\\Editor\\Code.exe"); })), std::nullopt)
+            << c.name;
     }
 }
 
@@ -232,36 +305,77 @@ public:
     std::vector<HWND> asked;
 };
 
+// The program of each window, chrome.exe unless the table says otherwise.
+struct FakeImages {
+    std::map<HWND, std::wstring> programs;
+    TWindowPathFn Fn() const {
+        return [this](HWND w) {
+            auto it = programs.find(w);
+            return it == programs.end() ? ChromeImage(w) : it->second;
+        };
+    }
+};
+
 TEST(OpenLocationsDesktop, CurrentBrowserWindows) {
+    // Windows made later come first (the top of the Z order).
     {
         Window chrome(L"Chrome_WidgetWin_1", L"Example Domain - Google Chrome", nullptr);
         Window hidden(L"Chrome_WidgetWin_1", L"Hidden - Google Chrome", nullptr, false);
         Window untitled(L"Chrome_WidgetWin_1", L"", nullptr);
         Window other(L"QmNotABrowser", L"Other - Google Chrome", nullptr);
+        // A code editor on the same engine, with an address-like text in its box.
+        Window editor(L"Chrome_WidgetWin_1", L"main.cpp - Visual Studio Code", nullptr);
         FakeAddressBox reader;
+        FakeImages images;
+        images.programs[editor.get()] = L"C:\\Users\\me\\AppData\\Local\\Programs\\Microsoft VS Code\\Code.exe";
         reader.answers[chrome.get()] = L"example.org/path";
         reader.answers[hidden.get()] = L"hidden.example/";
         reader.answers[untitled.get()] = L"untitled.example/";
         reader.answers[other.get()] = L"other.example/";
-        EXPECT_EQ(P(CurrentBrowserPage(reader)), TPair(L"http://example.org/path", L"Example Domain"));
+        reader.answers[editor.get()] = L"editor.example/x";
+        EXPECT_EQ(P(CurrentBrowserPage(reader, images.Fn())), TPair(L"https://example.org/path", L"Example Domain"));
         EXPECT_EQ(reader.asked, std::vector<HWND>{chrome.get()});
-        // An old Chrome window goes first.
+        // An old Chrome window goes first, its address completed as old Chrome hid it.
         Window old(L"Chrome_WidgetWin_0", L"Chrome", nullptr, false);
         Window title(L"QmTitle", L"Old Page", old.get());
         Window omnibox(L"Chrome_OmniboxView", L"old.example/", old.get());
-        EXPECT_EQ(P(BrowserWindowPage(reader)), TPair(L"http://old.example/", L"Old Page"));
+        EXPECT_EQ(P(BrowserWindowPage(reader, images.Fn())), TPair(L"http://old.example/", L"Old Page"));
     }
     {
-        // A window whose address box cannot be read gives way to the next one.
         Window firefox(L"MozillaWindowClass", L"Mozilla Page \u2014 Mozilla Firefox", nullptr);
         Window edge(L"Chrome_WidgetWin_1", L"Edge Page - Microsoft\u200B Edge", nullptr);
+        // A mail program on the Mozilla engine, in front of both.
+        Window mail(L"MozillaWindowClass", L"Inbox - Mozilla Thunderbird", nullptr);
         FakeAddressBox reader;
+        FakeImages images;
+        images.programs[mail.get()] = L"C:\\Program Files\\Mozilla Thunderbird\\thunderbird.exe";
+        images.programs[firefox.get()] = L"C:\\Program Files\\Mozilla Firefox\\firefox.exe";
+        images.programs[edge.get()] = L"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\msedge.exe";
+        reader.answers[mail.get()] = L"mail.example/inbox";
         reader.answers[firefox.get()] = L"https://mozilla.example/";
-        EXPECT_EQ(P(CurrentBrowserPage(reader)), TPair(L"https://mozilla.example/", L"Mozilla Page"));
-        // The first readable window decides: an empty address box gives nothing.
-        reader.answers[edge.get()] = L"";
+        // A window that gives nothing gives way to the next: no readable box, an
+        // empty box, or text that is no address.
+        for (std::optional<std::wstring> edgeBox : {std::optional<std::wstring>(), std::optional<std::wstring>(L""),
+                                                     std::optional<std::wstring>(L"search words")}) {
+            reader.answers[edge.get()] = edgeBox;
+            reader.asked.clear();
+            EXPECT_EQ(P(CurrentBrowserPage(reader, images.Fn())), TPair(L"https://mozilla.example/", L"Mozilla Page"))
+                << testing::PrintToString(edgeBox);
+            EXPECT_EQ(reader.asked, (std::vector<HWND>{edge.get(), firefox.get()}));
+        }
         reader.answers[firefox.get()] = L"";
-        EXPECT_EQ(P(CurrentBrowserPage(reader)), std::nullopt);
+        EXPECT_EQ(P(CurrentBrowserPage(reader, images.Fn())), std::nullopt);
+    }
+    {
+        // At most four browser windows are asked.
+        std::vector<std::unique_ptr<Window>> windows;
+        FakeAddressBox reader;
+        for (int i = 0; i < 6; ++i) {
+            windows.push_back(std::make_unique<Window>(L"Chrome_WidgetWin_1", L"Blank - Google Chrome", nullptr));
+            reader.answers[windows.back()->get()] = L"";
+        }
+        EXPECT_EQ(P(CurrentBrowserPage(reader, ChromeImage)), std::nullopt);
+        EXPECT_EQ(reader.asked.size(), 4u);
     }
 }
 
@@ -271,19 +385,33 @@ TEST(OpenLocationsDesktop, UiAutomationReadsAddressBoxOfAnotherProcess) {
     ASSERT_TRUE(browser.Started());
     HWND window = test::WaitForWindow(L"Chrome_WidgetWin_1", browser.Id(), 15000);
     ASSERT_TRUE(window);
-    TUiaAddressBoxReader reader;
-    std::optional<std::wstring> address = reader.Address(window);
-    std::optional<TLocationPair> page = CurrentBrowserPage(reader);
-    if (RunningUnderWine()) {
-        // Wine 8 registers no UI Automation client object (the object cannot be
-        // created): the reader gives nothing, and the query goes on without a
-        // browser-window page instead of failing or hanging.
-        EXPECT_EQ(address, std::nullopt);
-        EXPECT_EQ(P(page), std::nullopt);
-    } else {
-        EXPECT_EQ(address, L"example.org/path");
-        EXPECT_EQ(P(page), TPair(L"http://example.org/path", L"Example Domain"));
+    if (!RunningUnderWine()) {
+        TUiaAddressBoxReader reader;
+        EXPECT_EQ(reader.Address(window), L"example.org/path");
+        return;
     }
+    {
+        // Wine 8 registers no UI Automation client object: the reader gives
+        // nothing, and the query goes on without a browser-window page instead
+        // of failing or hanging.
+        test::TRegisteredTestServer::RemoveLeftover(test::kUiAutomationClass);
+        TUiaAddressBoxReader reader;
+        EXPECT_EQ(reader.Address(window), std::nullopt);
+        EXPECT_EQ(P(CurrentBrowserPage(reader, ChromeImage)), std::nullopt);
+    }
+    // With the test prefix's automation server the same reader finds the
+    // address box below the window's panel and reads it.
+    test::TRegisteredTestServer server(test::kUiAutomationClass);
+    ASSERT_TRUE(server.Ok());
+    TUiaAddressBoxReader reader;
+    EXPECT_EQ(reader.Address(window), L"example.org/path");
+    EXPECT_EQ(test::TestUiaTimeouts(), std::make_pair(DWORD{1000}, DWORD{1000}));
+    auto image = [&](HWND w) { return w == window ? ChromeImage(w) : std::wstring(L"C:\\other.exe"); };
+    EXPECT_EQ(P(CurrentBrowserPage(reader, image)), TPair(L"https://example.org/path", L"Example Domain"));
+    // A window that is gone gives nothing.
+    browser.Kill();
+    EXPECT_TRUE(test::WaitUntil([&] { return !::IsWindow(window); }, 5000));
+    EXPECT_EQ(reader.Address(window), std::nullopt);
 }
 
 }  // namespace

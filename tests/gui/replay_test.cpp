@@ -181,7 +181,24 @@ TEST_F(ReplayTest, StartedAtWindowsStartReplaysTheStoredRecordOnce) {
     window = std::make_unique<TQuilmarWindow>(*store, std::vector<std::wstring>{L"/run"}, ParseStartFlags({L"/run"}));
     window->SetRunValue(TRunValue(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run"));
     ASSERT_TRUE(window->Create());
+    // Every item that reaches the launcher is noted on its way to the real recogniser.
+    TLauncherSeams& seams = window->Launcher().Seams();
+    auto recognise = seams.recognise;
+    seams.recognise = [this, recognise](std::wstring& title, std::wstring& path, bool launch) {
+        reached.push_back(title + L"|" + path);
+        return recognise(title, path, launch);
+    };
+    seams.message = [this](HWND, const std::wstring& text) { reached.push_back(L"message " + text); };
     window->FirstRun();
+    // What the start left queued (its first-run timer among it) runs now and
+    // must not replay the record a second time.
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 300;) {
+        PumpPendingMessages();
+        ::Sleep(10);
+    }
+    // First-document mode: the first document of each group and the single item, once each.
+    EXPECT_EQ(reached, (std::vector<std::wstring>{L"a1|C:\\gone\\a1.txt", L"b1|C:\\gone\\b1.txt",
+                                                  L"c single|C:\\gone\\c.txt"}));
     EXPECT_EQ(window->LastReplayVisits(), 7);  // each group of two costs three visits, the single item one
 }
 

@@ -4,7 +4,10 @@
 //   test_fakebrowser window    shows a window shaped like a current Chrome window
 //                              whose address box (an edit control) holds "example.org/path"
 // It signals the event "qmtest-fakebrowser-<pid>" once it is ready and ends after
-// 60 seconds (or the number of seconds given as the second argument).
+// 60 seconds (or the number of seconds given as the second argument). In window
+// mode the third, fourth and fifth arguments, when given, replace the window
+// class, the window title and the edit control's text, so the same program
+// (copied under another name) stands for other programs of the browser engines.
 #include <windows.h>
 
 #include <ddeml.h>
@@ -47,20 +50,30 @@ bool StartDdeServer() {
     return service && g_topic && ::DdeNameService(g_instance, service, nullptr, DNS_REGISTER);
 }
 
-bool ShowBrowserWindow() {
+struct TWindowShape {
+    std::wstring cls = L"Chrome_WidgetWin_1";
+    std::wstring title = L"Example Domain - Google Chrome";
+    std::wstring editText = L"example.org/path";
+};
+
+bool ShowBrowserWindow(const TWindowShape& shape) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = L"Chrome_WidgetWin_1";
+    wc.lpszClassName = shape.cls.c_str();
     if (!::RegisterClassExW(&wc)) return false;
-    HWND top =
-        ::CreateWindowExW(0, wc.lpszClassName, L"Example Domain - Google Chrome", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                          40, 640, 400, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND top = ::CreateWindowExW(0, wc.lpszClassName, shape.title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                 640, 400, nullptr, nullptr, wc.hInstance, nullptr);
     if (!top) return false;
-    HWND edit = ::CreateWindowExW(0, L"EDIT", L"example.org/path", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
-                                  10, 10, 400, 24, top, nullptr, wc.hInstance, nullptr);
+    // The edit control sits in a panel, as a browser's address box sits in its
+    // toolbar: a reader must search all descendants, not only the children.
+    HWND panel = ::CreateWindowExW(0, L"STATIC", L"Tabs", WS_CHILD | WS_VISIBLE, 0, 0, 640, 10, top, nullptr,
+                                   wc.hInstance, nullptr);
+    HWND edit = ::CreateWindowExW(0, L"EDIT", shape.editText.c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 400, 24,
+                                  panel ? panel : top, nullptr, wc.hInstance, nullptr);
     return edit != nullptr;
 }
 
@@ -70,7 +83,11 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring mode = argc > 1 ? argv[1] : L"dde";
     UINT seconds = argc > 2 ? static_cast<UINT>(_wtoi(argv[2])) : 60;
     g_hang = mode == L"dde-hang";
-    bool ready = mode == L"window" ? ShowBrowserWindow() : StartDdeServer();
+    TWindowShape shape;
+    if (argc > 3) shape.cls = argv[3];
+    if (argc > 4) shape.title = argv[4];
+    if (argc > 5) shape.editText = argv[5];
+    bool ready = mode == L"window" ? ShowBrowserWindow(shape) : StartDdeServer();
     if (!ready) return 2;
     std::wstring name = L"qmtest-fakebrowser-" + std::to_wstring(::GetCurrentProcessId());
     HANDLE signal = ::CreateEventW(nullptr, TRUE, FALSE, name.c_str());

@@ -27,7 +27,11 @@ public:
     std::vector<TLocationPair> locations;
     std::vector<TLocationPair> pages;
     int pageQueries = 0;
-    void Scan(bool, std::vector<TLocationPair>& out, const TPumpFn&) override { out = locations; }
+    std::vector<bool> scansWantingPages;  // what each scan was asked for
+    void Scan(bool wantWebPages, std::vector<TLocationPair>& out, const TPumpFn&) override {
+        scansWantingPages.push_back(wantWebPages);
+        out = locations;
+    }
     std::vector<TLocationPair> BrowserPages() override {
         ++pageQueries;
         return pages;

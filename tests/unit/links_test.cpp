@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/files.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
@@ -15,31 +17,41 @@ namespace {
 TEST(Links, ResolutionOfRealShortcuts) {
     test::TempDir dir;
     std::wstring file = dir / L"report \u00E4.txt", folder = dir / L"Folder";
+    std::wstring wide = dir / L"\u5831\u544A \u4E2D.txt";  // outside the system's code page
     ASSERT_TRUE(WriteFileReplacing(file, "x"));
+    ASSERT_TRUE(WriteFileReplacing(wide, "x"));
+    ASSERT_TRUE(test::MakeShortcut(dir / L"wide.lnk", wide));
     ASSERT_TRUE(CreateFolderTree(folder));
     ASSERT_TRUE(test::MakeShortcut(dir / L"file.lnk", file));
     ASSERT_TRUE(test::MakeShortcut(dir / L"folder.LNK", folder));
     ASSERT_TRUE(test::MakeShortcut(dir / L"gone.lnk", dir / L"deleted.txt"));
-    // A target no file can have (a shell item without a file path) stands for the shortcut.
-    bool odd = test::MakeShortcut(dir / L"odd.lnk", L"C:\\shell?item\\x");
     struct Case {
         std::wstring path, expected;
     };
     const Case cases[] = {
         {dir / L"file.lnk", file},
+        {dir / L"wide.lnk", wide},
         {dir / L"folder.LNK", folder},
         {dir / L"gone.lnk", dir / L"deleted.txt"},  // the target stays, existence is the caller's test
         {file, file},                             // not a shortcut
         {dir / L"missing.lnk", dir / L"missing.lnk"},  // unreadable: the shortcut stands for itself
     };
     TLinkResolver resolver;
-    if (odd) {
-        EXPECT_EQ(resolver.Resolve(dir / L"odd.lnk"), dir / L"odd.lnk");
-    }
     for (const auto& c : cases) {
         EXPECT_TRUE(EqualsNoCase(resolver.Resolve(c.path), c.expected)) << c.path;
         EXPECT_TRUE(EqualsNoCase(ResolveLink(c.path), c.expected)) << c.path;
     }
+}
+
+TEST(Links, ShortcutToATargetNoFileCanHaveStandsForItself) {
+    // A shell item without a file path gives a target with a character no
+    // file name can hold: the shortcut stands for itself.
+    test::TempDir dir;
+    if (!test::MakeShortcut(dir / L"odd.lnk", L"C:\\shell?item\\x"))
+        GTEST_SKIP() << "this system does not save a shortcut to such a target";
+    TLinkResolver resolver;
+    EXPECT_EQ(resolver.Resolve(dir / L"odd.lnk"), dir / L"odd.lnk");
+    EXPECT_EQ(ResolveLink(dir / L"odd.lnk"), dir / L"odd.lnk");
 }
 
 // A class of our own in the registry, removed afterwards.
@@ -146,6 +158,73 @@ TEST(RecentDocuments, ScanOfARealRecentFolder) {
     week.recRecentDoc = 7;
     list.Scan(recent, week, true);
     EXPECT_EQ(list.List().size(), 3u);
+}
+
+TEST(RecentDocuments, ManyDocumentsOfOneFolderAreTakenFromOneListing) {
+    // Documents and Downloads hold many recent documents: eight or more in one
+    // folder are answered by a listing of that folder, and the listing must
+    // give what asking for each file gives.
+    test::TempDir dir;
+    std::wstring recent = dir / L"Recent", docs = dir / L"Downloads", few = dir / L"Few";
+    ASSERT_TRUE(CreateFolderTree(recent));
+    ASSERT_TRUE(CreateFolderTree(docs));
+    ASSERT_TRUE(CreateFolderTree(few));
+    struct Doc {
+        std::wstring folder, name;
+        bool exists;
+        DWORD extra;  // attributes set on the file
+    };
+    const Doc docList[] = {
+        {docs, L"a.txt", true, 0},
+        {docs, L"B report.docx", true, FILE_ATTRIBUTE_READONLY},
+        {docs, L"\u00C4rger \u4E2D.txt", true, 0},
+        {docs, L"hidden notes.txt", true, FILE_ATTRIBUTE_HIDDEN},
+        {docs, L"gone one.pdf", false, 0},
+        {docs, L"e.csv", true, 0},
+        {docs, L"f.log", true, 0},
+        {docs, L"gone two.zip", false, 0},
+        {docs, L"h.ini", true, 0},
+        {docs, L"Sub Folder", true, FILE_ATTRIBUTE_DIRECTORY},
+        {few, L"one.txt", true, 0},
+        {few, L"gone three.txt", false, 0},
+    };
+    std::vector<std::wstring> expected;
+    int n = 0;
+    for (const Doc& d : docList) {
+        std::wstring target = JoinPath(d.folder, d.name);
+        if (d.exists && d.extra == FILE_ATTRIBUTE_DIRECTORY) {
+            ASSERT_TRUE(CreateFolderTree(target));
+        } else if (d.exists) {
+            ASSERT_TRUE(WriteFileReplacing(target, "x"));
+            if (d.extra) {
+                ASSERT_TRUE(::SetFileAttributesW(target.c_str(), d.extra));
+            }
+        }
+        ASSERT_TRUE(test::MakeShortcut(recent + L"\\r" + std::to_wstring(++n) + L".lnk", target));
+        if (d.exists) expected.push_back(target);
+    }
+    std::sort(expected.begin(), expected.end(),
+              [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; });
+
+    TRecentDocuments list;
+    list.Scan(recent, TRecordOptions{}, false);
+    EXPECT_EQ(list.List(), expected);
+    for (const Doc& d : docList) {
+        std::wstring target = JoinPath(d.folder, d.name);
+        std::optional<DWORD> scanned = list.ScannedAttributes(target);
+        if (!d.exists) {
+            EXPECT_FALSE(scanned.has_value()) << WideToUtf8(target);
+            continue;
+        }
+        ASSERT_TRUE(scanned.has_value()) << WideToUtf8(target);
+        EXPECT_EQ(*scanned, ::GetFileAttributesW(target.c_str())) << WideToUtf8(target);
+        if (d.extra) {
+            EXPECT_TRUE(*scanned & d.extra) << WideToUtf8(target);
+        }
+    }
+    for (const Doc& d : docList)
+        if (d.extra == FILE_ATTRIBUTE_READONLY || d.extra == FILE_ATTRIBUTE_HIDDEN)
+            ::SetFileAttributesW(JoinPath(d.folder, d.name).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(RecentDocuments, ListIsSortedWithoutDuplicatesIgnoringCase) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace qm {
 namespace {
 
@@ -71,6 +73,7 @@ TEST(Model, CategoryTreesTakeTwoLevelsByKindAndSkipOtherKinds) {
         int kind;
     };
     const Top tops[] = {{L"notepad", 2}, {L"C:\\Docs", 3}, {L"example.com", 1}, {L"odd0", 0}, {L"odd7", 7}};
+    std::map<int, std::pair<int, int>> itemsOfKind;  // kind -> (top item, child item)
     for (const auto& t : tops) {
         int i = AddItem(m, t.title, t.kind, 5);
         TTreeNode* n = m.all.Add(nullptr, t.title, i);
@@ -78,18 +81,23 @@ TEST(Model, CategoryTreesTakeTwoLevelsByKindAndSkipOtherKinds) {
         int c = AddItem(m, std::wstring(t.title) + L" child", 9, 6);
         TTreeNode* child = m.all.Add(n, std::wstring(t.title) + L" child", c);
         m.all.Add(child, L"grandchild", AddItem(m, L"grandchild", t.kind));
+        itemsOfKind[t.kind] = {i, c};
     }
     m.RebuildCategoryTrees();
     EXPECT_EQ(Texts(m.app), std::vector<std::wstring>{L"notepad"});
     EXPECT_EQ(Texts(m.path), std::vector<std::wstring>{L"C:\\Docs"});
     EXPECT_EQ(Texts(m.doc), std::vector<std::wstring>{L"example.com"});
-    for (TDocTree* t : {&m.app, &m.path, &m.doc}) {
+    const std::pair<TDocTree*, int> trees[] = {{&m.app, 2}, {&m.path, 3}, {&m.doc, 1}};
+    for (const auto& [t, kind] : trees) {
         ASSERT_EQ(t->TopCount(), 1);
         EXPECT_EQ(t->Top(0)->Image(), 5);
         ASSERT_EQ(t->Top(0)->ChildCount(), 1);
         EXPECT_EQ(t->Top(0)->Child(0)->Image(), 6);
         EXPECT_FALSE(t->Top(0)->Child(0)->HasChildren());
-        EXPECT_EQ(t->Top(0)->Index(), m.all.TopNodes()[0]->Index() >= 0 ? t->Top(0)->Index() : -1);
+        // Each node points at the item it was copied from, so commands on a
+        // category tree act on the right item.
+        EXPECT_EQ(t->Top(0)->Index(), itemsOfKind[kind].first) << "kind " << kind;
+        EXPECT_EQ(t->Top(0)->Child(0)->Index(), itemsOfKind[kind].second) << "kind " << kind;
     }
     EXPECT_EQ(m.all.NodeCount(), 15);
 }

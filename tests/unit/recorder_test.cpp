@@ -232,6 +232,19 @@ TEST_F(Recorder, WebPagesAreLeftOutWhenNotWanted) {
     Run();
     EXPECT_TRUE(model.all.Empty());
     EXPECT_EQ(locations.pageQueries, 0);
+    EXPECT_EQ(locations.scansWantingPages, std::vector<bool>{false});
+}
+
+TEST_F(Recorder, RecordWebPagesTakesThePagesOfShellWindowsToo) {
+    // The open-location scan is asked for the pages of Internet Explorer
+    // windows as "Record web pages" says; the browsers are asked once more.
+    locations.locations = {{L"http://example.org/news/today", L"Today"}};
+    Run();
+    EXPECT_EQ(locations.scansWantingPages, std::vector<bool>{true});
+    EXPECT_EQ(locations.pageQueries, 1);
+    ASSERT_EQ(model.all.TopCount(), 1);
+    EXPECT_EQ(model.all.Top(0)->Text(), L"example.org");
+    EXPECT_EQ(Texts(model.all.Top(0)->Children()), std::vector<std::wstring>{L"Today"});
 }
 
 TEST_F(Recorder, ShortDriveKeysShowTheTitle) {

@@ -144,16 +144,25 @@ TEST(TreeFile, Utf16FileWithMarkLoads) {
     EXPECT_EQ(m.all.Top(0)->Text(), L"\u4E2D");
 }
 
-TEST(TreeFile, VeryDeepFileStopsWithoutOverflowingTheStack) {
-    std::string xml = "<quilmartree>";
+TEST(TreeFile, VeryDeepBranchStopsTheFileThereAndKeepsWhatCameBefore) {
+    // Two items, a branch nested far deeper than any capture makes, one more item.
+    std::string xml = "<quilmartree>" + Item("a first") + Item("b second");
     const int depth = 100000;
-    for (int i = 0; i < depth; ++i) xml += "<item text=\"n\" path=\"p\" imageIndex=\"0\" extand=\"1\" docType=\"2\">";
+    for (int i = 0; i < depth; ++i) xml += "<item text=\"c deep\" path=\"p\" imageIndex=\"0\" extand=\"1\" docType=\"2\">";
     for (int i = 0; i < depth; ++i) xml += "</item>";
-    xml += "</quilmartree>";
+    xml += Item("d after") + "</quilmartree>";
     TRecordModel m;
-    TTreeLoad r = ReadTreeXml(xml, m);
-    EXPECT_NE(r, TTreeLoad::Loaded);
-    EXPECT_LE(m.all.NodeCount(), kMaxTreeDepth);
+    EXPECT_EQ(ReadTreeXml(xml, m), TTreeLoad::Stopped);
+    // What came before the limit is kept: both items and the branch down to the
+    // deepest level read; nothing after the branch, as reading ends there.
+    ASSERT_EQ(m.all.TopCount(), 3);
+    EXPECT_EQ(m.all.Top(0)->Text(), L"a first");
+    EXPECT_EQ(m.all.Top(1)->Text(), L"b second");
+    int levels = 0;
+    for (TTreeNode* n = m.all.Top(2); n; n = n->ChildCount() ? n->Child(0) : nullptr) ++levels;
+    EXPECT_EQ(levels, kMaxTreeDepth);
+    EXPECT_EQ(m.all.NodeCount(), 2 + kMaxTreeDepth);
+    EXPECT_EQ(m.items.Count(), m.all.NodeCount());
 }
 
 TEST(TreeFile, SavesTheFirst5000TopLevelNodes) {
