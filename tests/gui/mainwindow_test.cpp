@@ -119,6 +119,13 @@ TEST_F(MainWindowTest, MaximisedAtCloseOpensMaximised) {
     Open();
     ::SendMessageW(window->Handle(), WM_EXITSIZEMOVE, 0, 0);  // the end of a move stores the normal bounds
     ::ShowWindow(window->Handle(), SW_MAXIMIZE);
+    // The close comes once the window shows maximised, as a user's would: the
+    // display driver is not asked to take a window away while it maps it.
+    for (int i = 0; i < 100 && !(::IsZoomed(window->Handle()) && ::IsWindowVisible(window->Handle())); ++i) {
+        PumpPendingMessages();
+        ::Sleep(10);
+    }
+    PumpPendingMessages();
     ::SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(store->User().ReadInteger(keys::kSectionDefault, keys::WindStateInd, 1), 0);
     EXPECT_EQ(store->User().ReadInteger(keys::kSectionDefault, keys::Width, 0), 520);  // the last normal bounds stay
