@@ -9,6 +9,7 @@
 #include "base/files.h"
 #include "base/strings.h"
 #include "setup/sevenzip.h"
+#include "support/build32.h"
 #include "support/process.h"
 #include "support/sevenzipfixture.h"
 #include "support/tempdir.h"
@@ -339,13 +340,9 @@ TEST(SevenZipPayload, UnpacksFlatIntoTheInstallFolder) {
 // The shipped setup program is 32-bit and carries the i686 library: where the
 // 32-bit build and Wine's 32-bit loader are both there, it unpacks the same tree.
 TEST(SevenZip32, TheShippedLibraryUnpacksTheTreeByteForByte) {
-    std::wstring unpack = test::BuildPath(QM_TEST_UNPACK32), library = test::BuildPath(QM_TEST_LIBRARY32);
-    if (!IsExistingFile(unpack) || !IsExistingFile(library))
-        GTEST_SKIP() << "no 32-bit build (build/mingw32) to test";
-    // Without arguments the tool answers 2; a process the loader could not start answers otherwise.
-    test::Process probe = test::Process::Start(unpack, L"");
-    DWORD answer = probe.Started() ? probe.WaitExit(60000) : static_cast<DWORD>(-1);
-    if (answer != 2) GTEST_SKIP() << "Wine's 32-bit loader does not run here (answer " << answer << ")";
+    QM_SKIP_WITHOUT_32BIT();
+    std::wstring unpack = test::Bin32Path(L"qmunpack.exe"), library = test::BuildPath(QM_TEST_LIBRARY32);
+    if (!IsExistingFile(library)) GTEST_SKIP() << "no 32-bit 7z.dll (build/mingw32) to test";
     test::TempDir dir;
     std::wstring out = dir / kInstallFolder;
     test::Process run = test::Process::Start(unpack, L"\"" + library + L"\" \"" + test::ArchivePath(L"lzma-bcj.7z") +
