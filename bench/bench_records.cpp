@@ -24,7 +24,10 @@ class List : public IRecordList {
 public:
     std::vector<std::wstring> e;
     int cursor = -1;
-    void Clear() override { e.clear(); cursor = -1; }
+    void Clear() override {
+        e.clear();
+        cursor = -1;
+    }
     void Add(const std::wstring& n) override { e.push_back(n); }
     int Count() const override { return static_cast<int>(e.size()); }
     std::wstring Text(int i) const override { return e[static_cast<size_t>(i)]; }

@@ -47,8 +47,9 @@ public:
         PROPVARIANT path;
         ::PropVariantInit(&path);
         archive_.GetProperty(index, kpidPath, &path);
-        if (path.vt == VT_BSTR) file_.reset(::CreateFileW((folder_ + path.bstrVal).c_str(), GENERIC_WRITE, 0, nullptr,
-                                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (path.vt == VT_BSTR)
+            file_.reset(::CreateFileW((folder_ + path.bstrVal).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         ::PropVariantClear(&path);
         if (!file_) return E_FAIL;
         *out = static_cast<ISequentialOutStream*>(this);
@@ -74,8 +75,8 @@ private:
 
 void BareExtract(const std::wstring& library, const std::wstring& archive, const std::wstring& folder) {
     unique_hmodule module(::LoadLibraryExW(library.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    auto create = reinterpret_cast<TCreateObjectFunc>(
-        reinterpret_cast<void*>(::GetProcAddress(module.get(), "CreateObject")));
+    auto create =
+        reinterpret_cast<TCreateObjectFunc>(reinterpret_cast<void*>(::GetProcAddress(module.get(), "CreateObject")));
     ComPtr<IInArchive> handler;
     create(&CLSID_7zFormat, &IID_IInArchive, reinterpret_cast<void**>(handler.GetAddressOf()));
     ComPtr<T7zStream> stream = T7zStream::Owning(TFileStream::OpenRead(archive));
@@ -104,12 +105,16 @@ int main() {
     // Alternating runs, so a busy machine slows both sides alike.
     double ours = 1e30, bare = 1e30;
     for (int run = 0; run < 15; ++run) {
-        ours = std::min(ours, bench::Best(1, [&] {
-            ComPtr<IArchiveReader> reader = CreateArchiveReader(library->Path());
-            reader->OpenArchiveFile(archive);
-            reader->ExtractAllToFolder(folder);
-        }, clear));
-        bare = std::min(bare, bench::Best(1, [&] { BareExtract(library->Path(), archive, folder); }, clear));
+        ours = std::min(ours, bench::Best(
+                                  1,
+                                  [&] {
+                                      ComPtr<IArchiveReader> reader = CreateArchiveReader(library->Path());
+                                      reader->OpenArchiveFile(archive);
+                                      reader->ExtractAllToFolder(folder);
+                                  },
+                                  clear));
+        bare = std::min(bare, bench::Best(
+                                  1, [&] { BareExtract(library->Path(), archive, folder); }, clear));
     }
     UINT64 size = 0;
     if (auto unpacked = TFileStream::OpenRead(JoinPath(folder, L"quilmar.exe"))) unpacked->Size(size);

@@ -16,9 +16,7 @@ constexpr short kInner = kWidth - 2 * kMargin;
 
 }  // namespace
 
-void TAboutBox::OpenWithShell(HWND owner, const std::wstring& address) {
-    ShellOpen(owner, L"Open", address);
-}
+void TAboutBox::OpenWithShell(HWND owner, const std::wstring& address) { ShellOpen(owner, L"Open", address); }
 
 TAboutBox::TAboutBox(TOpener openPage) : openPage_(std::move(openPage)) {}
 
@@ -28,7 +26,8 @@ void TAboutBox::Show(HWND owner) {
     std::wstring link = std::wstring(L"<a href=\"") + kHomePage + L"\">" + kHomePage + L"</a>";
     TDialogTemplate tpl(L"About Quilmar", kWidth, 98);
     tpl.Add(kStaticAtom, MainCaption() + L" ", kIdProduct, kMargin, 10, kInner, 12, SS_LEFT | SS_NOPREFIX)
-        .Add(kStaticAtom, std::wstring(L"Version : ") + kProductVersionText, kIdVersion, kMargin, 26, kInner, 8, SS_LEFT | SS_NOPREFIX)
+        .Add(kStaticAtom, std::wstring(L"Version : ") + kProductVersionText, kIdVersion, kMargin, 26, kInner, 8,
+             SS_LEFT | SS_NOPREFIX)
         .Add(kStaticAtom, L"Copyright (C) QuilMar. All rights reserved.", kIdNotice, kMargin, 40, kInner, 8,
              SS_LEFT | SS_NOPREFIX)
         .Add(WC_LINK, link, kIdLink, kMargin, 56, kInner, 10, WS_TABSTOP)
@@ -45,8 +44,7 @@ void TAboutBox::OnInit() {
         lf.lfWeight = FW_BOLD;
         lf.lfHeight = lf.lfHeight * 5 / 4;
         titleFont_.reset(::CreateFontIndirectW(&lf));
-        if (titleFont_)
-            ::SendMessageW(Item(kIdProduct), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+        if (titleFont_) ::SendMessageW(Item(kIdProduct), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
     }
     FocusItem(IDOK);
 }

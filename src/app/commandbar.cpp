@@ -19,8 +19,8 @@ void TCommandBar::Create(HWND parent, HFONT font, int interval) {
     more_ = CreateChild(parent, 0, WC_BUTTONW, L"More..", kButton, kIdBtnMore, font);
     smartRecord_ = CreateChild(parent, 0, WC_BUTTONW, L"Smart Record", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
                                kIdSmartRecord, font);
-    intervalLabel_ = CreateChild(parent, 0, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, kIdIntervalLabel,
-                                 font);
+    intervalLabel_ =
+        CreateChild(parent, 0, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, kIdIntervalLabel, font);
     interval_ = CreateChild(parent, 0, TRACKBAR_CLASSW, L"", WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS,
                             kIdInterval, font);
     ::SendMessageW(interval_, TBM_SETRANGE, FALSE, MAKELPARAM(kMinRecordInterval, kMaxRecordInterval));
@@ -74,9 +74,7 @@ int TCommandBar::Layout(int width, int dpi) {
     return below;
 }
 
-bool TCommandBar::SmartRecordChecked() const {
-    return ::SendMessageW(smartRecord_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool TCommandBar::SmartRecordChecked() const { return ::SendMessageW(smartRecord_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TCommandBar::SetSmartRecordChecked(bool on) {
     ::SendMessageW(smartRecord_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -89,8 +87,6 @@ void TCommandBar::SetInterval(int seconds) {
     UpdateIntervalLabel();
 }
 
-void TCommandBar::UpdateIntervalLabel() {
-    ::SetWindowTextW(intervalLabel_, RecordIntervalCaption(Interval()).c_str());
-}
+void TCommandBar::UpdateIntervalLabel() { ::SetWindowTextW(intervalLabel_, RecordIntervalCaption(Interval()).c_str()); }
 
 }  // namespace qm

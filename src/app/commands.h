@@ -3,6 +3,7 @@
 
 namespace qm {
 
+// clang-format off
 enum TCommand : unsigned {
     CmNone = 0,
     // Records and the program
@@ -31,6 +32,7 @@ enum TCommand : unsigned {
     CmStop, CmSmartRecord, CmSearchGo, CmQuickOpen, CmSaveAsNewRecord,
     CmRecentFirst = 45000,  // the "Recent" submenu's entries
 };
+// clang-format on
 
 // The tree font size a text-size command stands for (0 for other commands).
 int TextSizeOfCommand(unsigned command);

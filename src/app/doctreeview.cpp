@@ -9,11 +9,10 @@ namespace qm {
 
 void TDocTreeView::Create(HWND parent, int id, TDocTree& tree, HIMAGELIST images) {
     tree_ = &tree;
-    hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                              WS_CHILD | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                  TVS_SHOWSELALWAYS | TVS_INFOTIP,
-                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              ::GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+        WS_CHILD | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_INFOTIP, 0, 0,
+        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     TreeView_SetExtendedStyle(hwnd_, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
     SetImages(images);
     ::SetWindowSubclass(hwnd_, &TDocTreeView::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -266,9 +265,7 @@ LRESULT TDocTreeView::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
             if (onHover && n && (flags & TVHT_ONITEM)) onHover(n);
             return 0;
         }
-        case WM_GETDLGCODE:
-            handled = true;
-            return DLGC_WANTALLKEYS | ::DefSubclassProc(hwnd_, msg, wp, lp);
+        case WM_GETDLGCODE: handled = true; return DLGC_WANTALLKEYS | ::DefSubclassProc(hwnd_, msg, wp, lp);
         default: return 0;
     }
 }

@@ -42,7 +42,7 @@ public:
 
     // Events for the window: keys it does not handle itself, a double click, and
     // expansion changes made by the user.
-    std::function<bool(UINT key)> onKey;  // true when the window used the key
+    std::function<bool(UINT key)> onKey;      // true when the window used the key
     std::function<void(TTreeNode*)> onHover;  // the pointer is on a node's label or icon
     std::function<void()> onDoubleClick;
     std::function<void(TTreeNode*, bool expanded)> onExpanded;

@@ -41,8 +41,7 @@ TStartFlags ParseStartFlags(const std::vector<std::wstring>& args) {
     return f;
 }
 
-std::optional<std::wstring> ElevationRelaunchParameter(const std::vector<std::wstring>& args,
-                                                       bool alwaysRunAsAdmin) {
+std::optional<std::wstring> ElevationRelaunchParameter(const std::vector<std::wstring>& args, bool alwaysRunAsAdmin) {
     if (!alwaysRunAsAdmin) return std::nullopt;
     if (!args.empty()) {
         std::wstring last = Trim(args.back());

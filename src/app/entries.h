@@ -26,9 +26,9 @@ std::wstring ReplaceBlankMarker(const std::wstring& text);
 
 // Process-wide flags from the command line, set once before the window exists.
 struct TStartFlags {
-    bool startedElevated = false;         // last argument "/runasadmin"
-    bool startedAtWindowsStart = false;   // first argument "/run" or "/run_admin"
-    bool installRequested = false;        // last argument "/install"
+    bool startedElevated = false;        // last argument "/runasadmin"
+    bool startedAtWindowsStart = false;  // first argument "/run" or "/run_admin"
+    bool installRequested = false;       // last argument "/install"
 };
 TStartFlags ParseStartFlags(const std::vector<std::wstring>& args);
 
@@ -36,8 +36,7 @@ TStartFlags ParseStartFlags(const std::vector<std::wstring>& args);
 // elevated: "AlwaysRunAsAdmin" is on and the last argument (trimmed) is none of
 // "/runasadmin", "/ctmenu" and "/run_admin". The parameter is the first argument
 // (empty without arguments). Nothing when no relaunch is wanted.
-std::optional<std::wstring> ElevationRelaunchParameter(const std::vector<std::wstring>& args,
-                                                       bool alwaysRunAsAdmin);
+std::optional<std::wstring> ElevationRelaunchParameter(const std::vector<std::wstring>& args, bool alwaysRunAsAdmin);
 
 // The lines a second instance hands over: every argument except the skipped
 // switches; "/ctmenu" replaces what was collected with the context-menu file's

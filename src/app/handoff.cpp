@@ -33,8 +33,8 @@ void HandleHandoffFile(const std::wstring& handoffFile, IEntryTarget& target, IE
     AddHandoffEntries(ReadHandoffFile(handoffFile), target, host, progress);
 }
 
-void AddHandoffEntries(const std::optional<std::vector<std::wstring>>& lines, IEntryTarget& target,
-                       IEntryHost& host, IProgress& progress) {
+void AddHandoffEntries(const std::optional<std::vector<std::wstring>>& lines, IEntryTarget& target, IEntryHost& host,
+                       IProgress& progress) {
     target.LoadInstalledPrograms();
     progress.Pump();
     host.HoldTreeRepaints(true);

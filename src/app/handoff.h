@@ -30,8 +30,8 @@ public:
 // hand-off may replace the file); nothing when the file does not exist.
 std::optional<std::vector<std::wstring>> ReadHandoffFile(const std::wstring& handoffFile);
 // Adds the entries of the hand-off file's lines (the WM_COPYDATA handler's work).
-void AddHandoffEntries(const std::optional<std::vector<std::wstring>>& lines, IEntryTarget& target,
-                       IEntryHost& host, IProgress& progress);
+void AddHandoffEntries(const std::optional<std::vector<std::wstring>>& lines, IEntryTarget& target, IEntryHost& host,
+                       IProgress& progress);
 // Both steps at once.
 void HandleHandoffFile(const std::wstring& handoffFile, IEntryTarget& target, IEntryHost& host, IProgress& progress);
 

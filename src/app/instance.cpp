@@ -15,14 +15,16 @@ LONG FromWindow(HWND h) { return static_cast<LONG>(reinterpret_cast<LONG_PTR>(h)
 }  // namespace
 
 bool TInstanceRegistry::AnotherInstanceRunning(HWND window, int limit) {
-    unique_handle mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Block),
-                                               name_.c_str()));
-    if (!mapping) throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "instance registry");
+    unique_handle mapping(
+        ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Block), name_.c_str()));
+    if (!mapping)
+        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "instance registry");
     bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
     mapping_ = std::move(mapping);
     if (!existed) {
         view_.reset(::MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(Block)));
-        if (!view_) throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "instance registry");
+        if (!view_)
+            throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "instance registry");
         auto* b = static_cast<Block*>(view_.get());
         ::InterlockedExchange(&b->window, FromWindow(window));
         ::InterlockedExchange(&b->count, 1);

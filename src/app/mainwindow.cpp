@@ -32,10 +32,7 @@ constexpr UINT_PTR kTimerFirstRun = 1;
 }  // namespace
 
 TQuilmarWindow::TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> args, TStartFlags flags)
-    : store_(store),
-      args_(std::move(args)),
-      flags_(flags),
-      guard_([this] {
+    : store_(store), args_(std::move(args)), flags_(flags), guard_([this] {
           if (Handle()) ::PostMessageW(Handle(), kMsgRunQueued, 0, 0);
       }) {
     records_ = std::make_unique<TRecordStore>(model_, settings_, &store_, recordList_, static_cast<IStoreHost&>(*this),
@@ -66,13 +63,13 @@ bool TQuilmarWindow::Create() {
     recListWidth_ = store_.LoadRecListWidth();
     store_.Load(settings_, UserDataFolder(), false);
 
-    HWND hwnd = CreateWindowObject(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, MainCaption().c_str(),
-                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top, b.width, b.height, nullptr,
-                                   nullptr);
+    HWND hwnd =
+        CreateWindowObject(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, MainCaption().c_str(),
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top, b.width, b.height, nullptr, nullptr);
     if (!hwnd) return false;
     // Small icon for the caption and the taskbar.
-    HICON small = static_cast<HICON>(::LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                  ::GetSystemMetrics(SM_CYSMICON), 0));
+    HICON small = static_cast<HICON>(::LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     if (small) ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     ::DragAcceptFiles(hwnd, TRUE);
     // Until the first-run step has listed and loaded the records, a hand-off

@@ -32,18 +32,12 @@ struct TCommandRule {
 };
 
 constexpr TCommandRule kCommandRules[] = {
-    {CmRecord, TBusyRule::Refuse},
-    {CmReplayAll, TBusyRule::Refuse},
-    {CmMenuBar, TBusyRule::Anytime},
-    {CmStatusBar, TBusyRule::Anytime},
-    {CmRecordList, TBusyRule::Anytime},
-    {CmRecordMore, TBusyRule::Anytime},
-    {CmStop, TBusyRule::Anytime},
-    {CmHelp, TBusyRule::Anytime},
-    {CmHomePage, TBusyRule::Anytime},
-    {CmOnlineGuide, TBusyRule::Anytime},
-    {CmAbout, TBusyRule::Anytime},
-    {CmOpenApplicationPath, TBusyRule::Anytime},
+    {CmRecord, TBusyRule::Refuse},      {CmReplayAll, TBusyRule::Refuse},
+    {CmMenuBar, TBusyRule::Anytime},    {CmStatusBar, TBusyRule::Anytime},
+    {CmRecordList, TBusyRule::Anytime}, {CmRecordMore, TBusyRule::Anytime},
+    {CmStop, TBusyRule::Anytime},       {CmHelp, TBusyRule::Anytime},
+    {CmHomePage, TBusyRule::Anytime},   {CmOnlineGuide, TBusyRule::Anytime},
+    {CmAbout, TBusyRule::Anytime},      {CmOpenApplicationPath, TBusyRule::Anytime},
     {CmExit, TBusyRule::Anytime},  // the close request itself waits for the operation
 };
 

@@ -67,7 +67,8 @@ void TQuilmarWindow::BtnRecClick() {
         values.existingRecordName = recordList_.Text(cursor);
     }
     Persist(L"record command", [&] {
-        store_.User().WriteBool(keys::kSectionDefault, keys::cbDisplayPCStartFilterList, values.displayPCStartFilterList);
+        store_.User().WriteBool(keys::kSectionDefault, keys::cbDisplayPCStartFilterList,
+                                values.displayPCStartFilterList);
         store_.StoreReopen(TReopen::Nothing);
     });
     if (!recordTypeDialog_->Show(Handle(), values)) return;

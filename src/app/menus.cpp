@@ -9,6 +9,9 @@ namespace qm {
 namespace {
 
 using K = TMenuKind;
+
+// The tables read best laid out as the menus they make.
+// clang-format off
 #define SEP {K::Separator, 0, nullptr}
 #define END {K::End, 0, nullptr}
 
@@ -180,6 +183,7 @@ const TMenuEntry kShutdown[] = {
 
 #undef SEP
 #undef END
+// clang-format on
 
 // Builds entries [at, end of this level) into menu; returns the position after the level's End.
 size_t Fill(HMENU menu, const TMenuEntry* items, size_t count, size_t at, const TMenuState& state) {

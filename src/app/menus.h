@@ -27,8 +27,8 @@ enum class TMenuTable { Main, App, More, RecList, DocTree, Shutdown };
 
 // What the builder asks of the window.
 struct TMenuState {
-    std::function<bool(unsigned)> visible;  // empty: everything shown
-    std::function<bool(unsigned)> checked;  // empty: nothing checked
+    std::function<bool(unsigned)> visible;          // empty: everything shown
+    std::function<bool(unsigned)> checked;          // empty: nothing checked
     std::function<std::wstring(unsigned)> caption;  // a caption set at run time, or empty for the table's
 };
 

@@ -263,8 +263,7 @@ void TFrmMySettings::OnCommand(int id, int code) {
                 End(false);
             }
             return;
-        default:
-            return;
+        default: return;
     }
 }
 

@@ -16,7 +16,8 @@ std::wstring RunValueData(const std::wstring& programFolder);
 class TRunValue {
 public:
     // root is HKEY_LOCAL_MACHINE in the program; tests point it elsewhere.
-    explicit TRunValue(HKEY root = HKEY_LOCAL_MACHINE, std::wstring key = kRunKey) : root_(root), key_(std::move(key)) {}
+    explicit TRunValue(HKEY root = HKEY_LOCAL_MACHINE, std::wstring key = kRunKey)
+        : root_(root), key_(std::move(key)) {}
     // Present when the value exists with non-blank text.
     bool Present() const;
     bool Write(const std::wstring& data) const;

@@ -18,8 +18,9 @@ std::wstring LongPathForm(const std::wstring& path) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    unique_hfile f(::CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unique_hfile f(::CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return std::nullopt;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(f.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;

@@ -39,9 +39,9 @@ void ReportFault(const wchar_t* where, const char* what) noexcept {
     try {
         SYSTEMTIME t{};
         ::GetLocalTime(&t);
-        std::wstring line = Format(L"%04u-%02u-%02u %02u:%02u:%02u QuilMar: %ls: %ls\r\n", t.wYear, t.wMonth, t.wDay,
-                                   t.wHour, t.wMinute, t.wSecond, where ? where : L"?",
-                                   what ? Utf8ToWide(what).c_str() : L"unknown error");
+        std::wstring line =
+            Format(L"%04u-%02u-%02u %02u:%02u:%02u QuilMar: %ls: %ls\r\n", t.wYear, t.wMonth, t.wDay, t.wHour,
+                   t.wMinute, t.wSecond, where ? where : L"?", what ? Utf8ToWide(what).c_str() : L"unknown error");
         ::OutputDebugStringW(line.c_str());
         if (!FaultLogPath().empty()) AppendToLog(FaultLogPath(), WideToUtf8(line));
     } catch (...) {

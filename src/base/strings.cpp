@@ -75,9 +75,7 @@ bool ContainsNoCase(std::wstring_view s, std::wstring_view part) {
     return FindNoCase(s, part) != std::wstring_view::npos;
 }
 
-bool StartsWith(std::wstring_view s, std::wstring_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
-}
+bool StartsWith(std::wstring_view s, std::wstring_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 bool EndsWith(std::wstring_view s, std::wstring_view suffix) {
     return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
@@ -149,10 +147,14 @@ bool TryParseInt(std::wstring_view text, int& value) {
     for (; i < s.size(); ++i) {
         wchar_t c = s[i];
         int digit;
-        if (c >= L'0' && c <= L'9') digit = c - L'0';
-        else if (base == 16 && c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-        else if (base == 16 && c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-        else return false;
+        if (c >= L'0' && c <= L'9')
+            digit = c - L'0';
+        else if (base == 16 && c >= L'a' && c <= L'f')
+            digit = c - L'a' + 10;
+        else if (base == 16 && c >= L'A' && c <= L'F')
+            digit = c - L'A' + 10;
+        else
+            return false;
         acc = acc * base + digit;
         // Hexadecimal takes the full 32-bit range (0xFFFFFFFF is -1), decimal the signed one.
         long long limit = base == 16 ? 0xFFFFFFFFLL : 0x80000000LL;

@@ -259,9 +259,8 @@ bool IsDomainName(std::wstring host) {
 bool IsBracketedIpv6(const std::wstring& host) {
     if (host.size() < 4 || host.front() != L'[' || host.back() != L']') return false;
     std::wstring inner = host.substr(1, host.size() - 2);
-    return inner.find(L':') != std::wstring::npos && std::all_of(inner.begin(), inner.end(), [](wchar_t c) {
-               return iswxdigit(c) || c == L':' || c == L'.';
-           });
+    return inner.find(L':') != std::wstring::npos &&
+           std::all_of(inner.begin(), inner.end(), [](wchar_t c) { return iswxdigit(c) || c == L':' || c == L'.'; });
 }
 
 // "host", "host:port" or "[v6]:port", the text before the first "/", "?" or "#".
@@ -376,7 +375,6 @@ template <class T>
 void** Out(ComPtr<T>& p) {
     return reinterpret_cast<void**>(p.ReleaseAndGetAddressOf());
 }
-
 
 }  // namespace
 

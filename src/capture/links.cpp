@@ -21,7 +21,8 @@ struct TLinkResolver::Impl {
     ComPtr<IPersistFile> file;
     bool Ready() {
         if (file) return true;
-        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return false;
+        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))))
+            return false;
         return SUCCEEDED(link.As(&file));
     }
 };
@@ -176,7 +177,8 @@ std::wstring RegistryCommandFor(const std::wstring& path) {
     if (EqualsNoCase(program, L"RUNDLL32")) program += L".EXE";
     if (!IsExistingFile(program) && program.find(L'\\') != std::wstring::npos) {
         size_t exe = FindNoCase(command, L".EXE");
-        if (exe != std::wstring::npos && IsExistingFile(command.substr(0, exe + 4))) program = command.substr(0, exe + 4);
+        if (exe != std::wstring::npos && IsExistingFile(command.substr(0, exe + 4)))
+            program = command.substr(0, exe + 4);
     }
     return program;
 }

@@ -20,7 +20,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-
 // A VARIANT that is cleared when it goes.
 struct TVariant {
     VARIANT v;

@@ -143,7 +143,9 @@ bool IsPhotoViewer(const std::wstring& text) {
 
 bool HasInvalidNameChars(const std::wstring& text) { return text.find_first_of(L"?*\"><|") != std::wstring::npos; }
 
-void Explore(const std::wstring& path, HWND owner) { Effects().shellExecute(owner, L"explore", path, L"", SW_SHOWNORMAL); }
+void Explore(const std::wstring& path, HWND owner) {
+    Effects().shellExecute(owner, L"explore", path, L"", SW_SHOWNORMAL);
+}
 
 void OpenLocation(const std::wstring& path, HWND owner) {
     std::wstring s = ToLower(ReplaceAll(path, L"/", L"\\"));
@@ -183,7 +185,8 @@ bool Launch(const std::wstring& file, const std::wstring& parameters, bool repor
     if (reinterpret_cast<INT_PTR>(result) > 32) return true;
     if (error == ERROR_NO_ASSOCIATION || reinterpret_cast<INT_PTR>(result) == SE_ERR_NOASSOC) {
         if (ToLower(Trim(ExtensionOf(file))) != L".exe")
-            Effects().shellExecute(owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + file, SW_SHOWNORMAL);
+            Effects().shellExecute(owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + file,
+                                   SW_SHOWNORMAL);
     } else if (reportErrors) {
         wchar_t* text = nullptr;
         ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

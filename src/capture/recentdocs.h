@@ -23,8 +23,7 @@ class TRecentDocuments {
 public:
     // Scans the Recent folder (folder given with or without a trailing "\").
     // Outside Smart Record the list is emptied first; in smart mode it grows.
-    void Scan(const std::wstring& recentFolder, const TRecordOptions& options, bool smart,
-              const TPumpFn& pump = {});
+    void Scan(const std::wstring& recentFolder, const TRecordOptions& options, bool smart, const TPumpFn& pump = {});
     // The Recent folder of the user (CSIDL 8).
     static std::wstring UserRecentFolder();
 

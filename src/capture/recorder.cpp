@@ -61,9 +61,8 @@ std::vector<int> TreePosition(const TTreeNode* node) {
 TTreeNode* FirstInTreeOrder(const std::vector<TTreeNode*>& nodes) {
     if (nodes.empty()) return nullptr;
     if (nodes.size() == 1) return nodes.front();
-    return *std::min_element(nodes.begin(), nodes.end(), [](const TTreeNode* a, const TTreeNode* b) {
-        return TreePosition(a) < TreePosition(b);
-    });
+    return *std::min_element(nodes.begin(), nodes.end(),
+                             [](const TTreeNode* a, const TTreeNode* b) { return TreePosition(a) < TreePosition(b); });
 }
 
 // A set of lower-cased texts that answers "equal, allowing one trailing \ on either side".
@@ -516,9 +515,7 @@ void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTi
             item.path = p;
             item.title = title.empty() ? p : title;
         } else {
-            item.docType = fileItem                         ? kDocAppOrFile
-                           : !WebScheme(lowerPath).empty() ? kDocWebPage
-                                                             : kDocAppOrFile;
+            item.docType = fileItem ? kDocAppOrFile : !WebScheme(lowerPath).empty() ? kDocWebPage : kDocAppOrFile;
             item.path = path;
             item.title = title;
         }

@@ -166,7 +166,9 @@ bool TSettingsStore::LoadNormalState() const { return user_.ReadInteger(kSection
 int TSettingsStore::LoadRecListWidth() const { return user_.ReadInteger(kSectionDefault, GbRecList, 120); }
 int TSettingsStore::LoadRecordIndex() const { return user_.ReadInteger(kSectionDefault, LbRECs, 0); }
 bool TSettingsStore::LoadSmartRecord() const { return user_.ReadBool(kSectionDefault, cbSmartRecord, false); }
-bool TSettingsStore::AlwaysRunAsAdmin() const { return common_.ReadBool(kSectionDefault, keys::AlwaysRunAsAdmin, false); }
+bool TSettingsStore::AlwaysRunAsAdmin() const {
+    return common_.ReadBool(kSectionDefault, keys::AlwaysRunAsAdmin, false);
+}
 
 TReopen TSettingsStore::LoadReopen() const {
     int v = common_.ReadInteger(kSectionStatus, openwindow, 0);

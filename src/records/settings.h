@@ -59,7 +59,7 @@ inline constexpr wchar_t AlwaysRunAsAdmin[] = L"AlwaysRunAsAdmin";
 inline constexpr wchar_t openwindow[] = L"openwindow";
 }  // namespace keys
 
-constexpr int kRecentDocMaxDays = 60;   // the age trackbar's maximum: every document
+constexpr int kRecentDocMaxDays = 60;  // the age trackbar's maximum: every document
 constexpr int kMinRecordInterval = 3;
 constexpr int kMaxRecordInterval = 60;
 
@@ -132,8 +132,9 @@ std::span<const TOption<TWindowOptions>> WindowOptionTable();
 // The options the record-type dialog edits, in the order the record command
 // stores them after a confirm.
 inline constexpr const wchar_t* kRecordTypeKeys[] = {
-    keys::CbWebpage, keys::CbRecrodRecentDocument, keys::tbRecRecentDoc, keys::CbFilterPCStart,
-    keys::cbDisplayPCStartFilterList, keys::CbShowSettingsWhenRecord, keys::RgRecordType};
+    keys::CbWebpage,       keys::CbRecrodRecentDocument,     keys::tbRecRecentDoc,
+    keys::CbFilterPCStart, keys::cbDisplayPCStartFilterList, keys::CbShowSettingsWhenRecord,
+    keys::RgRecordType};
 
 // Copies the named options from one set of values to another.
 void CopyOptions(const TRecordOptions& from, TRecordOptions& to, std::span<const wchar_t* const> keys);

@@ -193,10 +193,17 @@ std::optional<std::pair<size_t, size_t>> FindBitmapProperty(const std::string& b
         if (!r.Byte(type)) return std::nullopt;
         uint32_t len = 0;
         switch (type) {
-            case 2: if (!r.Skip(1)) return std::nullopt; break;
-            case 3: if (!r.Skip(2)) return std::nullopt; break;
-            case 4: if (!r.Skip(4)) return std::nullopt; break;
-            case 8: case 9: break;  // false, true
+            case 2:
+                if (!r.Skip(1)) return std::nullopt;
+                break;
+            case 3:
+                if (!r.Skip(2)) return std::nullopt;
+                break;
+            case 4:
+                if (!r.Skip(4)) return std::nullopt;
+                break;
+            case 8:
+            case 9: break;  // false, true
             case 10:
                 if (!r.U32(len)) return std::nullopt;
                 if (prop == "Bitmap") {
@@ -232,8 +239,7 @@ HIMAGELIST ParseImageFile(const std::string& bytes) {
         // The property data may carry a small prefix before the "IL" signature.
         std::string_view data(bytes.data() + bitmap->first, bitmap->second);
         size_t il = data.find("IL");
-        if (il != std::string_view::npos && il < 16)
-            return ReadImageListStream(data.data() + il, data.size() - il);
+        if (il != std::string_view::npos && il < 16) return ReadImageListStream(data.data() + il, data.size() - il);
         return nullptr;
     }
     // A stream of another layout: take the first image-list signature.

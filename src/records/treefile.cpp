@@ -29,7 +29,7 @@ namespace {
 
 // What one UTF-16 unit at position i (with its pair) stands for in the file.
 struct TXmlUnit {
-    char32_t code;   // the character written (U+FFFD for what XML cannot hold)
+    char32_t code;    // the character written (U+FFFD for what XML cannot hold)
     const char* ref;  // an entity or character reference instead, or null
     size_t width;     // UTF-16 units taken
 };
@@ -193,7 +193,8 @@ std::string BuildTreeXml(const TRecordModel& model, const std::wstring& appPath)
 }
 
 bool WriteTreeFile(TReplacingFile& file, const TRecordModel& model, const std::wstring& appPath) {
-    return file.IsOpen() && WriteTreeXml(model, appPath, [&file](const std::string& chunk) { return file.Write(chunk); });
+    return file.IsOpen() &&
+           WriteTreeXml(model, appPath, [&file](const std::string& chunk) { return file.Write(chunk); });
 }
 
 bool WriteTreeFile(const std::wstring& path, const TRecordModel& model, const std::wstring& appPath) {
@@ -243,8 +244,8 @@ ParsedItem ReadItem(IXmlReader* r, int depth) {
               ReadAttribute(r, L"imageIndex", image) && ReadAttribute(r, L"extand", extand) &&
               ReadAttribute(r, L"docType", docType);
     int unused = 0;
-    p.complete = ok && TryParseInt(image, p.imageIndex) && TryParseInt(extand, unused) &&
-                 TryParseInt(docType, p.docType);
+    p.complete =
+        ok && TryParseInt(image, p.imageIndex) && TryParseInt(extand, unused) && TryParseInt(docType, p.docType);
     r->MoveToElement();
     return p;
 }

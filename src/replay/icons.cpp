@@ -21,6 +21,8 @@ struct TKnown {
 };
 
 // First match wins, in this order.
+// The tables are laid out in columns to be read.
+// clang-format off
 const TKnown kKnownNames[] = {
     {L"notepad.exe", 9},        {L"mspaint.exe", 55},          {L"firefox.exe", 13},       {L"safari.exe", 14},
     {L"bdslauncher.exe", 15},   {L"winrar.exe", 16},           {L"msnmsgr.exe", 17},       {L"chrome.exe", 18},
@@ -49,6 +51,7 @@ const TKnown kShellPlaces[] = {
     {L"my computer", 2}, {L"computer", 2},       {L"desktop", 3},   {L"control panel", 4},
     {L"my network places", 5}, {L"network places", 5}, {L"my documents", 6}, {L"documents", 6},
 };
+// clang-format on
 
 int Lookup(const TKnown* table, size_t n, const std::wstring& key) {
     for (size_t i = 0; i < n; ++i)
@@ -62,8 +65,7 @@ int ShellIcon(const std::wstring& path, const std::wstring& name, HIMAGELIST lis
     int place = Lookup(kShellPlaces, std::size(kShellPlaces), ToLower(Trim(name)));
     if (place >= 0) return place;
     SHFILEINFOW info{};
-    if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon)
-        return 12;
+    if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon) return 12;
     unique_hicon icon(info.hIcon);
     int index = ImageList_ReplaceIcon(list, -1, icon.get());
     return index >= 0 ? index : 12;
@@ -73,8 +75,8 @@ int ShellIcon(const std::wstring& path, const std::wstring& name, HIMAGELIST lis
 
 HIMAGELIST CreateBaseImageList() {
     HINSTANCE exe = ::GetModuleHandleW(nullptr);
-    unique_hbitmap strip(static_cast<HBITMAP>(
-        ::LoadImageW(exe, L"BASEIMAGES", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    unique_hbitmap strip(
+        static_cast<HBITMAP>(::LoadImageW(exe, L"BASEIMAGES", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!strip) return nullptr;
     HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kBaseImageCount, 32);
     if (list) ::ImageList_AddMasked(list, strip.get(), RGB(255, 0, 255));

@@ -340,7 +340,8 @@ void TItemLauncher::OpenWithAdmin(const TLaunchItem& item) {
 
 void TItemLauncher::OpenWith(const TLaunchItem& item) {
     if (ToLower(Trim(ExtensionOf(item.path))) == L".exe") return;
-    Effects().shellExecute(context_.owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + item.path, SW_SHOWNORMAL);
+    Effects().shellExecute(context_.owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + item.path,
+                           SW_SHOWNORMAL);
 }
 
 void TItemLauncher::OpenItemLocations(const std::vector<TLaunchItem>& items) {

@@ -24,8 +24,8 @@ std::unique_ptr<TFileStream> TFileStream::OpenRead(const std::wstring& path) {
 }
 
 std::unique_ptr<TFileStream> TFileStream::Create(const std::wstring& path) {
-    unique_hfile file(::CreateFileW(LongPathForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unique_hfile file(::CreateFileW(LongPathForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return NullWithError(::GetLastError());
     return std::unique_ptr<TFileStream>(new TFileStream(std::move(file)));
 }
@@ -95,7 +95,7 @@ bool TMemoryStream::Write(const void* buffer, UINT32 size, UINT32& done) {
 }
 
 bool TMemoryStream::Seek(INT64 offset, DWORD origin, UINT64& position) {
-    INT64 base = origin == FILE_BEGIN ? 0
+    INT64 base = origin == FILE_BEGIN     ? 0
                  : origin == FILE_CURRENT ? static_cast<INT64>(position_)
                  : origin == FILE_END     ? static_cast<INT64>(bytes_.size())
                                           : -1;

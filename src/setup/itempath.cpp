@@ -57,7 +57,8 @@ std::optional<std::wstring> ResolveItemPath(const std::wstring& folder, std::wst
     size_t start = 0;
     for (;;) {
         size_t end = relative.find(L'\\', start);
-        std::wstring_view part = std::wstring_view(relative).substr(start, end == std::wstring::npos ? end : end - start);
+        std::wstring_view part =
+            std::wstring_view(relative).substr(start, end == std::wstring::npos ? end : end - start);
         if (!IsAcceptablePart(part)) return std::nullopt;
         if (end == std::wstring::npos) break;
         start = end + 1;

@@ -22,8 +22,9 @@ constexpr UINT32 kAllItems = 0xFFFFFFFF;
 
 std::wstring TrimmedSystemText(DWORD code) {
     wchar_t* text = nullptr;
-    DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                               nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    DWORD n =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     unique_hlocal owner(text);
     return n && text ? Trim(std::wstring_view(text, n)) : std::wstring();
 }
@@ -109,7 +110,9 @@ T7zStream::T7zStream(TDataStream* stream, std::unique_ptr<TDataStream> owned)
     : owned_(std::move(owned)), stream_(stream) {}
 
 // Objects start without references; the first ComPtr takes one.
-ComPtr<T7zStream> T7zStream::ByReference(TDataStream& stream) { return ComPtr<T7zStream>(new T7zStream(&stream, nullptr)); }
+ComPtr<T7zStream> T7zStream::ByReference(TDataStream& stream) {
+    return ComPtr<T7zStream>(new T7zStream(&stream, nullptr));
+}
 
 ComPtr<T7zStream> T7zStream::Owning(std::unique_ptr<TDataStream> stream) {
     TDataStream* raw = stream.get();
@@ -184,8 +187,8 @@ T7zPlugin::T7zPlugin(const std::wstring& libraryPath) : path_(libraryPath) {
     if (!library_)
         throw T7zError(IsAbsolutePath(libraryPath) ? LastErrorResult() : E_INVALIDARG,
                        Format(L"Error loading library %ls", libraryPath.c_str()));
-    createObject_ = reinterpret_cast<TCreateObjectFunc>(
-        reinterpret_cast<void*>(::GetProcAddress(library_.get(), "CreateObject")));
+    createObject_ =
+        reinterpret_cast<TCreateObjectFunc>(reinterpret_cast<void*>(::GetProcAddress(library_.get(), "CreateObject")));
     if (!createObject_) {
         library_.reset();
         throw T7zError(E_NOINTERFACE, Format(L"%ls is not a 7z library", libraryPath.c_str()));
@@ -301,7 +304,8 @@ void T7zInArchive::Check(HRESULT result) {
 
 IInArchive& T7zInArchive::Handler() {
     if (!handler_) {
-        HRESULT hr = CreateObject(ClassId(), IID_IInArchive, reinterpret_cast<void**>(handler_.ReleaseAndGetAddressOf()));
+        HRESULT hr =
+            CreateObject(ClassId(), IID_IInArchive, reinterpret_cast<void**>(handler_.ReleaseAndGetAddressOf()));
         if (FAILED(hr)) throw T7zError(hr, ResultText(hr));
         if (!handler_) throw T7zError(E_NOINTERFACE, ResultText(E_NOINTERFACE));
     }
@@ -442,8 +446,7 @@ void T7zInArchive::CheckAllItemPaths(const std::wstring& root) {
     UINT32 count = ItemCount();
     for (UINT32 i = 0; i < count; ++i) {
         std::wstring path = ItemPath(i);
-        if (!ResolveItemPath(root, path))
-            throw T7zError(kRefused, RefusedText(path, root));
+        if (!ResolveItemPath(root, path)) throw T7zError(kRefused, RefusedText(path, root));
     }
 }
 
@@ -492,8 +495,7 @@ HRESULT T7zInArchive::SetCompleted(const UINT64* completeValue) {
 HRESULT T7zInArchive::FolderItemStream(UINT32 index, ISequentialOutStream** outStream) {
     std::wstring path = ItemPath(index);
     std::optional<std::wstring> target = ResolveItemPath(folder_, path);
-    if (!target)
-        return Fail(kRefused, RefusedText(path, folder_));
+    if (!target) return Fail(kRefused, RefusedText(path, folder_));
     if (!CreateFolderTree(FolderOf(*target))) {
         HRESULT hr = LastErrorResult();
         return Fail(hr, Format(L"Cannot create the folder of \"%ls\": %ls", path.c_str(), ResultText(hr).c_str()));

@@ -101,7 +101,8 @@ protected:
 };
 
 // {54F8BD4E-B583-48BB-9B8F-E3D19EC28041}
-inline constexpr GUID IID_IArchiveReader = {0x54f8bd4e, 0xb583, 0x48bb, {0x9b, 0x8f, 0xe3, 0xd1, 0x9e, 0xc2, 0x80, 0x41}};
+inline constexpr GUID IID_IArchiveReader = {
+    0x54f8bd4e, 0xb583, 0x48bb, {0x9b, 0x8f, 0xe3, 0xd1, 0x9e, 0xc2, 0x80, 0x41}};
 
 // The loaded library and its object factory. The library is loaded only by a
 // full path ("Error loading library %s" otherwise), with its own dependencies
@@ -208,8 +209,7 @@ private:
     void Check(HRESULT result);
     void CheckAllItemPaths(const std::wstring& root);
     void Extract(const UINT32* indices, UINT32 count, bool test);
-    void ExtractToProvider(const UINT32* indices, UINT32 count, bool test, void* context,
-                           TItemStreamProvider provider);
+    void ExtractToProvider(const UINT32* indices, UINT32 count, bool test, void* context, TItemStreamProvider provider);
     HRESULT Fail(HRESULT code, const std::wstring& message);
     HRESULT FolderItemStream(UINT32 index, ISequentialOutStream** outStream);
     HRESULT FinishItem(INT32 opRes);

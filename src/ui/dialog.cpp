@@ -277,8 +277,7 @@ INT_PTR TDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             OnCommand(LOWORD(wp), HIWORD(wp));
             return TRUE;
-        case WM_NOTIFY:
-            return OnNotify(*reinterpret_cast<const NMHDR*>(lp)) ? TRUE : FALSE;
+        case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp)) ? TRUE : FALSE;
         case WM_HSCROLL:
             if (lp) OnHScroll(reinterpret_cast<HWND>(lp));
             return TRUE;
@@ -286,8 +285,7 @@ INT_PTR TDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC:  // a disabled edit asks with WM_CTLCOLORSTATIC
             if (INT_PTR brush = OnColour(wp, lp)) return brush;
             break;
-        default:
-            break;
+        default: break;
     }
     return OnOtherMessage(msg, wp, lp, result) ? result : FALSE;
 }

@@ -112,8 +112,7 @@ bool TReportList::OnNotify(const NMHDR& hdr) {
         case LVN_BEGINDRAG:
             if (onBeginDrag) onBeginDrag();
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 

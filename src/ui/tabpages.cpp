@@ -88,16 +88,14 @@ bool TTabPages::OnNotify(const NMHDR& hdr) {
 
 INT_PTR CALLBACK TTabPages::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_INITDIALOG:
-            return FALSE;  // the dialog decides where the focus goes
+        case WM_INITDIALOG: return FALSE;  // the dialog decides where the focus goes
         case WM_COMMAND:
         case WM_HSCROLL:
         case WM_NOTIFY:
             ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT,
                                 ::SendMessageW(::GetParent(hwnd), msg, wp, lp));  // handled by the dialog
             return TRUE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 

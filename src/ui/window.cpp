@@ -34,8 +34,8 @@ bool TWindowBase::RegisterClassOnce(const wchar_t* className, UINT style, HICON 
 
 HWND TWindowBase::CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* caption, DWORD style,
                                      int x, int y, int w, int h, HWND parent, HMENU menu) {
-    return ::CreateWindowExW(exStyle, className, caption, style, x, y, w, h, parent, menu,
-                             ::GetModuleHandleW(nullptr), this);
+    return ::CreateWindowExW(exStyle, className, caption, style, x, y, w, h, parent, menu, ::GetModuleHandleW(nullptr),
+                             this);
 }
 
 LRESULT TWindowBase::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }

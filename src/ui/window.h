@@ -19,8 +19,8 @@ protected:
     // Registers the class once per process (later calls are no-ops).
     static bool RegisterClassOnce(const wchar_t* className, UINT style, HICON icon, HBRUSH background,
                                   const wchar_t* menuName = nullptr);
-    HWND CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* caption, DWORD style, int x,
-                            int y, int w, int h, HWND parent, HMENU menu);
+    HWND CreateWindowObject(DWORD exStyle, const wchar_t* className, const wchar_t* caption, DWORD style, int x, int y,
+                            int w, int h, HWND parent, HMENU menu);
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(hwnd_, msg, wp, lp); }

@@ -63,8 +63,8 @@ TEST_F(InstanceE2E, SecondStartHandsItsPathsToTheFirstAndEnds) {
     // Only one instance stays registered.
     HWND registered = nullptr;
     int count = 0;
-    ASSERT_TRUE(TInstanceRegistry::Peek(InstanceRegistryName(JoinPath(ModuleFolder(), L"quilmar.exe")), registered,
-                                        count));
+    ASSERT_TRUE(
+        TInstanceRegistry::Peek(InstanceRegistryName(JoinPath(ModuleFolder(), L"quilmar.exe")), registered, count));
     EXPECT_EQ(count, 1);
     EXPECT_EQ(registered, window);
 
@@ -171,8 +171,7 @@ TEST_F(InstanceE2E, ThreeStartsDuringALoadLoseNoEntry) {
     EXPECT_TRUE(test::WaitUntil(holdsAll, 60000));
     std::vector<std::wstring> paths = RecordPaths(record);
     EXPECT_GE(paths.size(), 8003u);
-    for (const auto& e : entries)
-        EXPECT_NE(std::find(paths.begin(), paths.end(), e), paths.end()) << WideToUtf8(e);
+    for (const auto& e : entries) EXPECT_NE(std::find(paths.begin(), paths.end(), e), paths.end()) << WideToUtf8(e);
     EXPECT_EQ(test::RecordFiles().size(), 1u);
 }
 

@@ -125,8 +125,8 @@ TEST_F(ReplayE2E, ReplayAllOpensTheDocumentsAndTheFolderOfTheSelectedRecord) {
     // The record is listed, selected and shown in the All tree (the window is
     // found as soon as it exists, before its controls are made).
     HWND list = nullptr;
-    ASSERT_TRUE(
-        test::WaitUntil([&] { return (list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr)) != nullptr; }, 20000));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return (list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr)) != nullptr; }, 20000));
     ASSERT_TRUE(test::WaitUntil(
         [&] { return ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && MostTreeItems(window) == 4; }, 20000));
 

@@ -120,19 +120,23 @@ TEST_F(Wow64E2E, ReplayStartsTheSystemProgramItselfAndHandsShortcutsToTheLinkOpe
     HWND window = test::WaitForWindow(kMainWindowClass, quilmar.Id(), 20000);
     ASSERT_NE(window, nullptr);
     HWND list = nullptr;
-    ASSERT_TRUE(test::WaitUntil([&] {
-        list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr);
-        return list && ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1;
-    }, 20000));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr);
+            return list && ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1;
+        },
+        20000));
     ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(CmReplayAll, 0), 0);
 
     // The notepad started is the 64-bit one of the system folder.
     std::wstring started;
-    ASSERT_TRUE(test::WaitUntil([&] {
-        for (const auto& [pid, image] : Notepads())
-            if (!before_.count(pid)) started = image;
-        return !started.empty();
-    }, 20000));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            for (const auto& [pid, image] : Notepads())
+                if (!before_.count(pid)) started = image;
+            return !started.empty();
+        },
+        20000));
     EXPECT_EQ(started, win + L"\\system32\\notepad.exe");
     // The shortcut went to the link opener through its hand-off file.
     std::wstring handoff = JoinPath(UserDataFolder(), kLinkHandoffFileName);

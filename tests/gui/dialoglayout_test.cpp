@@ -35,8 +35,9 @@ TEST(SmallDialogs, RenameRefusesNamesOutsideTheRecordFolder) {
         const wchar_t* typed;
         bool accepted;
     };
-    const Case cases[] = {{L"..\\x", false}, {L"a\\b", false}, {L"CON", false}, {L"x:", false},
-                          {L"aux.quilmar", false}, {L"report.QUILMAR", true}, {L"caf\u00E9 \u4E2D", true}};
+    const Case cases[] = {
+        {L"..\\x", false},         {L"a\\b", false},           {L"CON", false}, {L"x:", false}, {L"aux.quilmar", false},
+        {L"report.QUILMAR", true}, {L"caf\u00E9 \u4E2D", true}};
     for (const Case& c : cases) {
         TFrmReName dialog;
         bool red = false, open = false;

@@ -75,8 +75,9 @@ protected:
 };
 
 std::string Item(const char* text, const char* path, int kind, const char* children = nullptr) {
-    std::string s = std::string("<item text=\"") + text + "\" path=\"" + path + "\" imageIndex=\"0\" stateIndex=\"-1\" docType=\"" +
-                    std::to_string(kind) + "\" extand=\"" + (children ? "0" : "-1") + "\"";
+    std::string s = std::string("<item text=\"") + text + "\" path=\"" + path +
+                    "\" imageIndex=\"0\" stateIndex=\"-1\" docType=\"" + std::to_string(kind) + "\" extand=\"" +
+                    (children ? "0" : "-1") + "\"";
     return children ? s + ">" + children + "</item>" : s + "/>";
 }
 
@@ -155,8 +156,10 @@ TEST_F(MainWindowTest, StoredRecordIndexSelectsAndLoadsThatRecord) {
 
 TEST_F(MainWindowTest, TreesMirrorTheModelInOrderWithExpansionAndCategories) {
     WriteRecord(L"Dec 01,2026_001",
-                Item("notepad", "C:\\windows\\notepad.exe", 2, (Item("b.txt", "C:\\b.txt", 2) + Item("a.txt", "C:\\a.txt", 2)).c_str()) +
-                    Item("Docs", "C:\\Docs", 3) + Item("example.com", "example.com", 1, Item("Page", "http://example.com/", 1).c_str()));
+                Item("notepad", "C:\\windows\\notepad.exe", 2,
+                     (Item("b.txt", "C:\\b.txt", 2) + Item("a.txt", "C:\\a.txt", 2)).c_str()) +
+                    Item("Docs", "C:\\Docs", 3) +
+                    Item("example.com", "example.com", 1, Item("Page", "http://example.com/", 1).c_str()));
     ASSERT_TRUE(WriteListFile(JoinPath(records, L"Dec 01,2026_001.quilmartreesel"), {L"0", L"1", L"0"}));
     Open();
     HWND tv = window->TreeView(0).Handle();
@@ -197,9 +200,8 @@ TEST_F(MainWindowTest, TreesMirrorTheModelInOrderWithExpansionAndCategories) {
 }
 
 TEST_F(MainWindowTest, MultipleSelectionWithCtrlAndShiftEscapeAndCtrlA) {
-    WriteRecord(L"Dec 01,2026_001",
-                Item("a", "C:\\a", 2) + Item("b", "C:\\b", 2, Item("b1", "C:\\b1", 2).c_str()) + Item("c", "C:\\c", 2) +
-                    Item("d", "C:\\d", 2));
+    WriteRecord(L"Dec 01,2026_001", Item("a", "C:\\a", 2) + Item("b", "C:\\b", 2, Item("b1", "C:\\b1", 2).c_str()) +
+                                        Item("c", "C:\\c", 2) + Item("d", "C:\\d", 2));
     Open();
     TDocTreeView& view = window->TreeView(0);
     TDocTree& all = window->Model().all;
@@ -270,7 +272,9 @@ TEST_F(MainWindowTest, TextSizeIsStoredAndReselectsTheRecord) {
 
 TEST_F(MainWindowTest, RunValueFollowsTheSetting) {
     Open();
-    auto present = [&] { return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; };
+    auto present = [&] {
+        return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    };
     window->Settings().record.runWhenWindowsStarts = true;
     window->ApplySettings();
     ASSERT_TRUE(present());
@@ -298,7 +302,9 @@ struct SettingsDriver {
 
 TEST_F(MainWindowTest, SettingsDialogWritesAndDeletesTheRunValue) {
     Open();
-    auto present = [&] { return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; };
+    auto present = [&] {
+        return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    };
     SettingsDriver::clickId = TFrmMySettings::kIdCbRunWhenWS;
     for (bool expected : {true, false}) {
         ::SetTimer(nullptr, 0, 100, &SettingsDriver::Tick);
@@ -353,7 +359,6 @@ TEST_F(MainWindowTest, HoverShowsTitleAndLocationInTheStatusBar) {
     EXPECT_EQ(window->StatusText(0), L"   Title : notepad");
     EXPECT_EQ(window->StatusText(1), L" Location : C:\\windows\\notepad.exe");
 }
-
 
 // ---- Recording through the window -----------------------------------------------
 
@@ -577,7 +582,9 @@ void Settle() {
     }
 }
 
-std::wstring NewestRecord(const std::wstring& folder) { return JoinPath(folder, RecordNames(folder).back() + L".quilmar"); }
+std::wstring NewestRecord(const std::wstring& folder) {
+    return JoinPath(folder, RecordNames(folder).back() + L".quilmar");
+}
 
 TEST_F(MainWindowTest, InputDuringARecordRunIsTakenAfterItAndNeverWritesTheOldRecord) {
     WriteRecord(L"Dec 01,2026_001", Item("notepad", "C:\\windows\\notepad.exe", 2));
@@ -697,7 +704,9 @@ TEST_F(MainWindowTest, RefusedCommonSettingsStillShowAndApplyTheSettingsDialog) 
     std::wstring common = store->Common().Path();
     ::DeleteFileW(common.c_str());
     ASSERT_TRUE(CreateFolderTree(common));
-    auto present = [&] { return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; };
+    auto present = [&] {
+        return ::RegQueryValueExW(runKey, L"QuilMar", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    };
     SettingsDriver::clickId = TFrmMySettings::kIdCbRunWhenWS;
     ::SetTimer(nullptr, 0, 100, &SettingsDriver::Tick);
     EXPECT_TRUE(window->RunSettingsCommand());

@@ -356,7 +356,7 @@ TEST(OpenLocationsDesktop, CurrentBrowserWindows) {
         // A window that gives nothing gives way to the next: no readable box, an
         // empty box, or text that is no address.
         for (std::optional<std::wstring> edgeBox : {std::optional<std::wstring>(), std::optional<std::wstring>(L""),
-                                                     std::optional<std::wstring>(L"search words")}) {
+                                                    std::optional<std::wstring>(L"search words")}) {
             reader.answers[edge.get()] = edgeBox;
             reader.asked.clear();
             EXPECT_EQ(P(CurrentBrowserPage(reader, images.Fn())), TPair(L"https://mozilla.example/", L"Mozilla Page"))

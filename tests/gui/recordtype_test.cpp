@@ -22,8 +22,8 @@ struct Fixture : ::testing::Test {
     T dialog{T::THooks{}};
     HWND Item(int id) const { return ::GetDlgItem(dialog.Handle(), id); }
     void Click(int id) const { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    bool Run(TRecordTypeValues& values, std::vector<TDialogScript::TStep> steps, const std::wstring& newName = L"Dec 09,2026_001",
-             const std::wstring& existing = L"Dec 01,2026_004") {
+    bool Run(TRecordTypeValues& values, std::vector<TDialogScript::TStep> steps,
+             const std::wstring& newName = L"Dec 09,2026_001", const std::wstring& existing = L"Dec 01,2026_004") {
         TDialogScript::Start([this] { return dialog.Handle(); }, std::move(steps));
         values.newRecordName = newName;
         values.existingRecordName = existing;
@@ -38,20 +38,20 @@ using RecordTypeDialog = Fixture;
 TEST_F(RecordTypeDialog, RecordTypeDecidesTheNameField) {
     TRecordTypeValues values;
     Run(values, {[&] {
-                     EXPECT_EQ(WindowText(dialog.Handle()), L"Running Record Action");
-                     EXPECT_EQ(WindowText(Item(T::kIdEdtRename)), L"Dec 09,2026_001");
-                     EXPECT_TRUE(::IsWindowEnabled(Item(T::kIdEdtRename)));
-                     EXPECT_EQ(dialog.RenameColour(), kWhite);
-                     Click(T::kIdRbAddToExistFile);
-                     EXPECT_EQ(WindowText(Item(T::kIdEdtRename)), L"Dec 01,2026_004");
-                     EXPECT_FALSE(::IsWindowEnabled(Item(T::kIdEdtRename)));
-                     EXPECT_EQ(dialog.RenameColour(), kGrey);
-                     Click(T::kIdRbCreateNewFile);
-                     EXPECT_EQ(WindowText(Item(T::kIdEdtRename)), L"Dec 09,2026_001");
-                     EXPECT_EQ(dialog.RenameColour(), kWhite);
-                     ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
-                     return true;
-                 }});
+            EXPECT_EQ(WindowText(dialog.Handle()), L"Running Record Action");
+            EXPECT_EQ(WindowText(Item(T::kIdEdtRename)), L"Dec 09,2026_001");
+            EXPECT_TRUE(::IsWindowEnabled(Item(T::kIdEdtRename)));
+            EXPECT_EQ(dialog.RenameColour(), kWhite);
+            Click(T::kIdRbAddToExistFile);
+            EXPECT_EQ(WindowText(Item(T::kIdEdtRename)), L"Dec 01,2026_004");
+            EXPECT_FALSE(::IsWindowEnabled(Item(T::kIdEdtRename)));
+            EXPECT_EQ(dialog.RenameColour(), kGrey);
+            Click(T::kIdRbCreateNewFile);
+            EXPECT_EQ(WindowText(Item(T::kIdEdtRename)), L"Dec 09,2026_001");
+            EXPECT_EQ(dialog.RenameColour(), kWhite);
+            ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }});
 }
 
 TEST_F(RecordTypeDialog, CaptionsAndHintsAsTheUserSeesThem) {
@@ -59,53 +59,53 @@ TEST_F(RecordTypeDialog, CaptionsAndHintsAsTheUserSeesThem) {
     values.recordRecentDocument = true;
     values.recRecentDoc = 59;
     Run(values, {[&] {
-                     const std::pair<int, const wchar_t*> captions[] = {
-                         {T::kIdRbCreateNewFile, L"Create a new file"},
-                         {T::kIdRbAddToExistFile, L"Add to exist file"},
-                         {T::kIdCbRecrodRecentDocument, L"Record Recent Documents"},
-                         {T::kIdCbFilterPCStart, L"Filter Startup Program"},
-                         {T::kIdCbDisplayPCStartFilterList, L"Show Shartup Program Filter"},
-                         {T::kIdCbWebpage, L"Record web pages"},
-                         {T::kIdRenameLabel, L"Rename to"},
-                         {T::kIdCbDonotshow, L"Don't show again"},
-                         {T::kIdRecentDocLabel, L"Record Recent Documents59 days ago"},
-                     };
-                     for (auto [id, text] : captions) EXPECT_EQ(ShownText(Item(id)), text) << id;
-                     // The "Don't show again" hint follows its box.
-                     EXPECT_FALSE(Visible(Item(T::kIdDonotshowHint)));
-                     Click(T::kIdCbDonotshow);
-                     EXPECT_TRUE(Visible(Item(T::kIdDonotshowHint)));
-                     EXPECT_EQ(WindowText(Item(T::kIdDonotshowHint)),
-                               L"This window will no longer display the next operation.To reset,you can go to "
-                               L"\"Settings\",\"Record\",Select \"Ask for action when record\"");
-                     Click(T::kIdCbDonotshow);
-                     EXPECT_FALSE(Visible(Item(T::kIdDonotshowHint)));
-                     // The age panel follows "Record Recent Documents".
-                     Click(T::kIdCbRecrodRecentDocument);
-                     EXPECT_FALSE(Visible(Item(T::kIdTbRecRecentDoc)));
-                     // Not started elevated: the elevation hint is offered.
-                     EXPECT_TRUE(dialog.ElevationHintShown());
-                     EXPECT_TRUE(Visible(Item(T::kIdCbElevate)));
-                     ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
-                     return true;
-                 }});
+            const std::pair<int, const wchar_t*> captions[] = {
+                {T::kIdRbCreateNewFile, L"Create a new file"},
+                {T::kIdRbAddToExistFile, L"Add to exist file"},
+                {T::kIdCbRecrodRecentDocument, L"Record Recent Documents"},
+                {T::kIdCbFilterPCStart, L"Filter Startup Program"},
+                {T::kIdCbDisplayPCStartFilterList, L"Show Shartup Program Filter"},
+                {T::kIdCbWebpage, L"Record web pages"},
+                {T::kIdRenameLabel, L"Rename to"},
+                {T::kIdCbDonotshow, L"Don't show again"},
+                {T::kIdRecentDocLabel, L"Record Recent Documents59 days ago"},
+            };
+            for (auto [id, text] : captions) EXPECT_EQ(ShownText(Item(id)), text) << id;
+            // The "Don't show again" hint follows its box.
+            EXPECT_FALSE(Visible(Item(T::kIdDonotshowHint)));
+            Click(T::kIdCbDonotshow);
+            EXPECT_TRUE(Visible(Item(T::kIdDonotshowHint)));
+            EXPECT_EQ(WindowText(Item(T::kIdDonotshowHint)),
+                      L"This window will no longer display the next operation.To reset,you can go to "
+                      L"\"Settings\",\"Record\",Select \"Ask for action when record\"");
+            Click(T::kIdCbDonotshow);
+            EXPECT_FALSE(Visible(Item(T::kIdDonotshowHint)));
+            // The age panel follows "Record Recent Documents".
+            Click(T::kIdCbRecrodRecentDocument);
+            EXPECT_FALSE(Visible(Item(T::kIdTbRecRecentDoc)));
+            // Not started elevated: the elevation hint is offered.
+            EXPECT_TRUE(dialog.ElevationHintShown());
+            EXPECT_TRUE(Visible(Item(T::kIdCbElevate)));
+            ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }});
 }
 
 TEST_F(RecordTypeDialog, EmptyNameKeepsTheDialogOpenThenConfirmTakesTheValues) {
     TRecordTypeValues values;
     values.webpage = false;
     bool confirmed = Run(values, {[&] {
-                                      ::SetWindowTextW(Item(T::kIdEdtRename), L"   ");
-                                      ::SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
-                                      EXPECT_TRUE(::IsWindow(dialog.Handle()));
-                                      EXPECT_EQ(dialog.RenameColour(), kRed);
-                                      EXPECT_EQ(::GetFocus(), Item(T::kIdEdtRename));
-                                      ::SetWindowTextW(Item(T::kIdEdtRename), L"  Holiday \u00E9  ");
-                                      Click(T::kIdCbWebpage);
-                                      Click(T::kIdCbDonotshow);
-                                      ::PostMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
-                                      return true;
-                                  }});
+                             ::SetWindowTextW(Item(T::kIdEdtRename), L"   ");
+                             ::SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
+                             EXPECT_TRUE(::IsWindow(dialog.Handle()));
+                             EXPECT_EQ(dialog.RenameColour(), kRed);
+                             EXPECT_EQ(::GetFocus(), Item(T::kIdEdtRename));
+                             ::SetWindowTextW(Item(T::kIdEdtRename), L"  Holiday \u00E9  ");
+                             Click(T::kIdCbWebpage);
+                             Click(T::kIdCbDonotshow);
+                             ::PostMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
+                             return true;
+                         }});
     EXPECT_TRUE(confirmed);
     EXPECT_EQ(values.renameTo, L"Holiday \u00E9");
     EXPECT_TRUE(values.webpage);
@@ -116,13 +116,13 @@ TEST_F(RecordTypeDialog, CancelAndEscapeChangeNothing) {
     for (UINT how : {0u, static_cast<UINT>(VK_ESCAPE)}) {
         TRecordTypeValues values;
         bool confirmed = Run(values, {[&] {
-                                          Click(T::kIdCbWebpage);
-                                          if (how)
-                                              test::PressKey(Item(T::kIdEdtRename), how);
-                                          else
-                                              ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
-                                          return true;
-                                      }});
+                                 Click(T::kIdCbWebpage);
+                                 if (how)
+                                     test::PressKey(Item(T::kIdEdtRename), how);
+                                 else
+                                     ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+                                 return true;
+                             }});
         EXPECT_FALSE(confirmed);
         EXPECT_FALSE(values.webpage);
         EXPECT_TRUE(values.renameTo.empty());
@@ -136,12 +136,12 @@ TEST_F(RecordTypeDialog, NamesThatAreNoRecordFileAreRefused) {
         TRecordTypeValues values;
         bool stayedOpen = false;
         bool confirmed = Run(values, {[&] {
-                                          ::SetWindowTextW(Item(T::kIdEdtRename), bad);
-                                          ::SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
-                                          stayedOpen = ::IsWindow(dialog.Handle()) && dialog.RenameColour() == kRed;
-                                          ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
-                                          return true;
-                                      }});
+                                 ::SetWindowTextW(Item(T::kIdEdtRename), bad);
+                                 ::SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
+                                 stayedOpen = ::IsWindow(dialog.Handle()) && dialog.RenameColour() == kRed;
+                                 ::PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+                                 return true;
+                             }});
         EXPECT_FALSE(confirmed) << bad;
         EXPECT_TRUE(stayedOpen) << bad;
         EXPECT_TRUE(values.renameTo.empty()) << bad;

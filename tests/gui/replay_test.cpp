@@ -197,8 +197,8 @@ TEST_F(ReplayTest, StartedAtWindowsStartReplaysTheStoredRecordOnce) {
         ::Sleep(10);
     }
     // First-document mode: the first document of each group and the single item, once each.
-    EXPECT_EQ(reached, (std::vector<std::wstring>{L"a1|C:\\gone\\a1.txt", L"b1|C:\\gone\\b1.txt",
-                                                  L"c single|C:\\gone\\c.txt"}));
+    EXPECT_EQ(reached,
+              (std::vector<std::wstring>{L"a1|C:\\gone\\a1.txt", L"b1|C:\\gone\\b1.txt", L"c single|C:\\gone\\c.txt"}));
     EXPECT_EQ(window->LastReplayVisits(), 7);  // each group of two costs three visits, the single item one
 }
 

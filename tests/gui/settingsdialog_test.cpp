@@ -691,7 +691,7 @@ TEST_F(SettingsDialog, BrowsePutsTheChoiceIntoTheField) {
     EXPECT_TRUE(titleShown);
     EXPECT_TRUE(EqualsNoCase(field, NormaliseFolderPath(programFiles))) << WideToUtf8(field);
     EXPECT_EQ(settings.record.recPath, field);  // the record folder follows, even after Escape
-    EXPECT_EQ(listed, 2);  // the choice, then the close
+    EXPECT_EQ(listed, 2);                       // the choice, then the close
 }
 
 }  // namespace

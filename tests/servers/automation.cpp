@@ -36,8 +36,8 @@ bool IsEdit(HWND w) { return _wcsicmp(ClassOf(w).c_str(), L"Edit") == 0; }
 std::wstring TextOf(HWND w) {
     wchar_t buffer[4096] = {};
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                               kTextTimeoutMs, &copied))
+    if (!::SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, kTextTimeoutMs,
+                               &copied))
         return {};
     buffer[4095] = 0;
     return buffer;
@@ -108,8 +108,8 @@ bool MatchesAll(IUIAutomationAndCondition* condition, HWND w) {
 bool Matches(IUIAutomationCondition* condition, HWND w) {
     if (!condition) return false;
     IUIAutomationPropertyCondition* property = nullptr;
-    if (SUCCEEDED(condition->QueryInterface(__uuidof(IUIAutomationPropertyCondition),
-                                            reinterpret_cast<void**>(&property)))) {
+    if (SUCCEEDED(
+            condition->QueryInterface(__uuidof(IUIAutomationPropertyCondition), reinterpret_cast<void**>(&property)))) {
         bool m = MatchesProperty(property, w);
         property->Release();
         return m;
@@ -159,8 +159,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetChildrenAsNativeArray(IUIAutomationCondition*** children, int* count) override {
         if (!children || !count) return E_POINTER;
-        auto* array = static_cast<IUIAutomationCondition**>(
-            ::CoTaskMemAlloc(sizeof(IUIAutomationCondition*) * children_.size()));
+        auto* array =
+            static_cast<IUIAutomationCondition**>(::CoTaskMemAlloc(sizeof(IUIAutomationCondition*) * children_.size()));
         if (!array) return E_OUTOFMEMORY;
         for (size_t i = 0; i < children_.size(); ++i) {
             array[i] = children_[i];
@@ -296,9 +296,7 @@ public:
     }
 
 private:
-    bool Answers(REFIID iid) const override {
-        return OneOf(iid, {__uuidof(IUIAutomation), __uuidof(IUIAutomation2)});
-    }
+    bool Answers(REFIID iid) const override { return OneOf(iid, {__uuidof(IUIAutomation), __uuidof(IUIAutomation2)}); }
 };
 
 }  // namespace

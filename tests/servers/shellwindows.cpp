@@ -89,8 +89,8 @@ private:
 class TWebBrowser : public TComObject<TFailingWebBrowser> {
 public:
     explicit TWebBrowser(TWindowSpec spec) : spec_(std::move(spec)) {
-        window_ = ::CreateWindowExW(0, L"STATIC", spec_.url.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                    nullptr);
+        window_ =
+            ::CreateWindowExW(0, L"STATIC", spec_.url.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     }
 
     HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) override { return GiveText(url, spec_.url); }
@@ -143,8 +143,6 @@ private:
 
 }  // namespace
 
-HRESULT CreateShellWindows(REFIID iid, void** out) {
-    return QueryNew(new TShellWindows(), iid, out);
-}
+HRESULT CreateShellWindows(REFIID iid, void** out) { return QueryNew(new TShellWindows(), iid, out); }
 
 }  // namespace qm::testserver

@@ -40,7 +40,7 @@ inline std::optional<std::string> Why32BitCannotRun() {
 
 }  // namespace qm::test
 
-#define QM_SKIP_WITHOUT_32BIT()                                                          \
-    do {                                                                                 \
-        if (auto why = ::qm::test::Why32BitCannotRun()) GTEST_SKIP() << *why;            \
+#define QM_SKIP_WITHOUT_32BIT()                                               \
+    do {                                                                      \
+        if (auto why = ::qm::test::Why32BitCannotRun()) GTEST_SKIP() << *why; \
     } while (false)

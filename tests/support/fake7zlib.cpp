@@ -13,5 +13,4 @@ __declspec(dllexport) HRESULT WINAPI CreateObject(const GUID*, const GUID*, void
 #endif
 
 __declspec(dllexport) int WINAPI FakeLibraryVersion() { return 1; }
-
 }

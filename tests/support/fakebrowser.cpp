@@ -37,8 +37,7 @@ HDDEDATA CALLBACK DdeCallback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2,
                 return ::DdeCreateDataHandle(g_instance, reinterpret_cast<LPBYTE>(const_cast<wchar_t*>(kReplyW)),
                                              sizeof kReplyW, 0, hsz2, CF_UNICODETEXT, 0);
             return nullptr;
-        default:
-            return nullptr;
+        default: return nullptr;
     }
 }
 
@@ -71,9 +70,9 @@ bool ShowBrowserWindow(const TWindowShape& shape) {
     // toolbar: a reader must search all descendants, not only the children.
     HWND panel = ::CreateWindowExW(0, L"STATIC", L"Tabs", WS_CHILD | WS_VISIBLE, 0, 0, 640, 10, top, nullptr,
                                    wc.hInstance, nullptr);
-    HWND edit = ::CreateWindowExW(0, L"EDIT", shape.editText.c_str(),
-                                  WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 400, 24,
-                                  panel ? panel : top, nullptr, wc.hInstance, nullptr);
+    HWND edit =
+        ::CreateWindowExW(0, L"EDIT", shape.editText.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10,
+                          10, 400, 24, panel ? panel : top, nullptr, wc.hInstance, nullptr);
     return edit != nullptr;
 }
 

@@ -48,7 +48,7 @@ class FakeStoreHost : public IStoreHost, public IProgress {
 public:
     std::wstring status0, status1, hint;
     std::vector<std::wstring> hints, questions;
-    bool answer = true;             // the answer to every question
+    bool answer = true;              // the answer to every question
     bool settingsConfirmed = false;  // what the settings dialog returns
     int settingsShown = 0;
     std::optional<std::wstring> newName;

@@ -24,8 +24,10 @@
 namespace qm::test {
 
 // The classes the test servers stand in for.
-inline constexpr GUID kShellWindowsClass = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
-inline constexpr GUID kUiAutomationClass = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+inline constexpr GUID kShellWindowsClass = {
+    0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
+inline constexpr GUID kUiAutomationClass = {
+    0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 
 inline bool RunningUnderWine() {
     HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
@@ -39,8 +41,7 @@ inline std::optional<std::wstring> ReadString(HKEY key, const wchar_t* name) {
     if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
         return std::nullopt;
     std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-    if (::RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size) !=
-        ERROR_SUCCESS)
+    if (::RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
         return std::nullopt;
     value.resize(wcsnlen(value.c_str(), value.size()));
     return value;
@@ -122,8 +123,7 @@ private:
     // Puts back what the backup key holds and removes the backup.
     static void Restore(const std::wstring& classKey, const std::wstring& backupKey) {
         unique_hkey backup;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, backupKey.c_str(), 0, KEY_READ, backup.put()) != ERROR_SUCCESS)
-            return;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, backupKey.c_str(), 0, KEY_READ, backup.put()) != ERROR_SUCCESS) return;
         if (detail::ReadString(backup.get(), L"Created")) {
             ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, classKey.c_str());
         } else if (detail::ReadString(backup.get(), L"CreatedServer")) {

@@ -85,8 +85,8 @@ TEST(Icons, InstalledProgramsFromStartMenuFolders) {
     EXPECT_EQ(table.Name(L"  " + JoinPath(apps, L"Setup.msi")), L"Installer");
     EXPECT_EQ(table.Name(JoinPath(apps, L"Run.BAT")), L"Batch");
     EXPECT_EQ(table.Name(JoinPath(apps, L"root.exe")), L"Root Tool");  // through ".."
-    EXPECT_EQ(table.Name(JoinPath(apps, L"panel.cpl")), L"");           // not a program
-    EXPECT_EQ(table.Name(JoinPath(apps, L"deep.exe")), L"");            // two levels down
+    EXPECT_EQ(table.Name(JoinPath(apps, L"panel.cpl")), L"");          // not a program
+    EXPECT_EQ(table.Name(JoinPath(apps, L"deep.exe")), L"");           // two levels down
 }
 
 TEST(Icons, FolderScanFilters) {

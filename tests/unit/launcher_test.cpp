@@ -58,7 +58,7 @@ protected:
     void SetUp() override {
         saved_ = Effects().shellExecute;
         Effects().shellExecute = [this](HWND owner, const std::wstring& verb, const std::wstring& file,
-                                 const std::wstring& parameters, int show) {
+                                        const std::wstring& parameters, int show) {
             calls.push_back(ShellText(owner, verb, file, parameters, show));
             return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
         };

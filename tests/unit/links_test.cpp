@@ -32,8 +32,8 @@ TEST(Links, ResolutionOfRealShortcuts) {
         {dir / L"file.lnk", file},
         {dir / L"wide.lnk", wide},
         {dir / L"folder.LNK", folder},
-        {dir / L"gone.lnk", dir / L"deleted.txt"},  // the target stays, existence is the caller's test
-        {file, file},                             // not a shortcut
+        {dir / L"gone.lnk", dir / L"deleted.txt"},     // the target stays, existence is the caller's test
+        {file, file},                                  // not a shortcut
         {dir / L"missing.lnk", dir / L"missing.lnk"},  // unreadable: the shortcut stands for itself
     };
     TLinkResolver resolver;
@@ -112,7 +112,7 @@ TEST(RecentDocuments, AgeWindows) {
         bool taken;
     };
     const Case cases[] = {
-        {true, 60, 10000.0, true}, {true, 59, 58.9, true}, {true, 59, 59.0, false}, {true, 1, 0.5, true},
+        {true, 60, 10000.0, true},   {true, 59, 58.9, true},       {true, 59, 59.0, false}, {true, 1, 0.5, true},
         {false, 60, 1.0 / 24, true}, {false, 60, 5.0 / 24, false}, {false, 1, 0.09, true},
     };
     for (const auto& c : cases) EXPECT_EQ(RecentAgeAccepted(c.on, c.limit, c.age), c.taken) << c.age;
@@ -128,7 +128,9 @@ TEST(RecentDocuments, ScanOfARealRecentFolder) {
         double ageDays;
         bool exists;
     };
-    const Doc doc[] = {{L"B old.txt", 30, true}, {L"a recent.txt", 1.0 / 24, true}, {L"c five hours.txt", 5.0 / 24, true},
+    const Doc doc[] = {{L"B old.txt", 30, true},
+                       {L"a recent.txt", 1.0 / 24, true},
+                       {L"c five hours.txt", 5.0 / 24, true},
                        {L"deleted.txt", 0.01, false}};
     for (const auto& d : doc) {
         std::wstring target = JoinPath(docs, d.name);
@@ -147,8 +149,9 @@ TEST(RecentDocuments, ScanOfARealRecentFolder) {
     TRecentDocuments list;
     TRecordOptions all;  // at the maximum: every age
     list.Scan(recent, all, false);
-    EXPECT_EQ(list.List(), (std::vector<std::wstring>{docs, JoinPath(docs, L"a recent.txt"), JoinPath(docs, L"B old.txt"),
-                                                      JoinPath(docs, L"c five hours.txt")}));
+    EXPECT_EQ(list.List(),
+              (std::vector<std::wstring>{docs, JoinPath(docs, L"a recent.txt"), JoinPath(docs, L"B old.txt"),
+                                         JoinPath(docs, L"c five hours.txt")}));
     TRecordOptions off;
     off.recordRecentDocument = false;
     list.Scan(recent, off, false);

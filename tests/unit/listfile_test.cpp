@@ -11,7 +11,10 @@ using Lines = std::vector<std::wstring>;
 
 TEST(ListFile, WritesUtf16LeWithMarkAndCrLfAfterEveryLine) {
     std::string bytes = EncodeListText({L"1", L"0"});
-    EXPECT_EQ(bytes, std::string("\xFF\xFE" "1\0\r\0\n\0" "0\0\r\0\n\0", 14));
+    EXPECT_EQ(bytes, std::string("\xFF\xFE"
+                                 "1\0\r\0\n\0"
+                                 "0\0\r\0\n\0",
+                                 14));
     EXPECT_EQ(EncodeListText({}), std::string("\xFF\xFE", 2));
 }
 
@@ -22,14 +25,31 @@ TEST(ListFile, ReadsEveryEncodingAndLineEnd) {
         Lines lines;
     };
     const Case cases[] = {
-        {"utf16le", std::string("\xFF\xFE" "a\0\r\0\n\0" "b\0", 10), {L"a", L"b"}},
-        {"utf16be", std::string("\xFE\xFF" "\0a\0\n" "\0b\0\r", 10), {L"a", L"b"}},
-        {"utf8", "\xEF\xBB\xBF" "C:\\\xC3\xA4.txt\r\nx", {L"C:\\\u00E4.txt", L"x"}},
+        {"utf16le",
+         std::string("\xFF\xFE"
+                     "a\0\r\0\n\0"
+                     "b\0",
+                     10),
+         {L"a", L"b"}},
+        {"utf16be",
+         std::string("\xFE\xFF"
+                     "\0a\0\n"
+                     "\0b\0\r",
+                     10),
+         {L"a", L"b"}},
+        {"utf8",
+         "\xEF\xBB\xBF"
+         "C:\\\xC3\xA4.txt\r\nx",
+         {L"C:\\\u00E4.txt", L"x"}},
         {"ansi", "one\rtwo\nthree\r\n", {L"one", L"two", L"three"}},
         {"blank lines kept", "a\r\n\r\nb\r\n", {L"a", L"", L"b"}},
         {"empty", "", {}},
         {"mark only", "\xFF\xFE", {}},
-        {"odd byte count", std::string("\xFF\xFE" "a\0b", 5), {L"a"}},
+        {"odd byte count",
+         std::string("\xFF\xFE"
+                     "a\0b",
+                     5),
+         {L"a"}},
         {"cr lf split across", "a\r\r\nb", {L"a", L"", L"b"}},
     };
     for (const auto& c : cases) EXPECT_EQ(DecodeListText(c.bytes), c.lines) << c.name;

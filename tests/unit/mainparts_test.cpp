@@ -19,11 +19,11 @@ TEST(WindowsVersion, NamesFromPlatformAndVersion) {
         const wchar_t* name;
     };
     const Case cases[] = {
-        {0, 3, 10, L"windows 32"},  {1, 4, 0, L"windows 95"},  {1, 4, 10, L"windows 98"},
-        {1, 4, 90, L"windows me"},  {1, 4, 3, L"windows 9x"},  {2, 3, 51, L"windows nt 3.51"},
-        {2, 4, 0, L"windows nt 4.0"}, {2, 5, 0, L"windows 2000"}, {2, 5, 1, L"windows xp"},
-        {2, 5, 2, L"windows 2003"}, {2, 6, 0, L"windows vista"}, {2, 6, 1, L"windows 7"},
-        {2, 6, 2, L"windows"},      {2, 10, 0, L"windows"},     {7, 1, 0, L"windows unknow"},
+        {0, 3, 10, L"windows 32"},    {1, 4, 0, L"windows 95"},    {1, 4, 10, L"windows 98"},
+        {1, 4, 90, L"windows me"},    {1, 4, 3, L"windows 9x"},    {2, 3, 51, L"windows nt 3.51"},
+        {2, 4, 0, L"windows nt 4.0"}, {2, 5, 0, L"windows 2000"},  {2, 5, 1, L"windows xp"},
+        {2, 5, 2, L"windows 2003"},   {2, 6, 0, L"windows vista"}, {2, 6, 1, L"windows 7"},
+        {2, 6, 2, L"windows"},        {2, 10, 0, L"windows"},      {7, 1, 0, L"windows unknow"},
     };
     for (const auto& c : cases) EXPECT_EQ(WindowsVersionName(c.platform, c.major, c.minor), c.name);
 }

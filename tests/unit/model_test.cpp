@@ -26,9 +26,9 @@ int AddItem(TRecordModel& m, const std::wstring& title, int docType, int image =
 
 TEST(Model, ChildrenSortLikeATextSortedTreeViewAndEqualTextsKeepOrder) {
     TRecordModel m;
-    const wchar_t* texts[] = {L"beta", L"Alpha", L"alpha", L"Gamma", L"\u00E4rger", L"BETA", L"10", L"9",
-                              L"a-b", L"ab", L"A b", L"\u00E9t\u00E9", L"ete", L"z", L"\u03A9mega", L"_x",
-                              L"", L"\u4E2D\u6587", L"Zebra", L"(1)"};
+    const wchar_t* texts[] = {L"beta",       L"Alpha", L"alpha", L"Gamma",        L"\u00E4rger",    L"BETA", L"10",
+                              L"9",          L"a-b",   L"ab",    L"A b",          L"\u00E9t\u00E9", L"ete",  L"z",
+                              L"\u03A9mega", L"_x",    L"",      L"\u4E2D\u6587", L"Zebra",         L"(1)"};
     for (const wchar_t* t : texts) m.all.Add(nullptr, t, AddItem(m, t, 2));
     std::vector<std::wstring> got = Texts(m.all);
     // Ignoring case: Alpha/alpha keep insertion order, beta before BETA.

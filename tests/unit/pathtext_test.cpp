@@ -9,9 +9,13 @@ namespace {
 
 TEST(PathText, FolderPathNormalisation) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"C:\\a", L"C:\\a\\"},         {L"C:\\a\\\\", L"C:\\a\\"},   {L"C:", L"C:\\"},
-        {L"  C:\\a\\  ", L"C:\\a\\"},   {L"\\\\server\\share", L"\\\\server\\share"},
-        {L"", L""},                     {L"C:\\a\\\\\\b", L"C:\\a\\b\\"},
+        {L"C:\\a", L"C:\\a\\"},
+        {L"C:\\a\\\\", L"C:\\a\\"},
+        {L"C:", L"C:\\"},
+        {L"  C:\\a\\  ", L"C:\\a\\"},
+        {L"\\\\server\\share", L"\\\\server\\share"},
+        {L"", L""},
+        {L"C:\\a\\\\\\b", L"C:\\a\\b\\"},
     };
     for (auto [in, out] : cases) EXPECT_EQ(NormaliseFolderPath(in), out) << in;
 }
@@ -32,12 +36,9 @@ TEST(PathText, EnvironmentExpansionTakesOnlyTheFirstVariable) {
     ::SetEnvironmentVariableW(L"QM_B", L"beta");
     ::SetEnvironmentVariableW(L"QM_UNSET", nullptr);
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"%QM_A%\\%QM_B%", L"alpha\\%QM_B%"},
-        {L"%QM_UNSET%\\x", L"%QM_UNSET%\\x"},
-        {L"no variables", L"no variables"},
-        {L"50%", L"50%"},
-        {L"x %QM_A% %1", L"x alpha %1"},
-        {L"   ", L"   "},
+        {L"%QM_A%\\%QM_B%", L"alpha\\%QM_B%"}, {L"%QM_UNSET%\\x", L"%QM_UNSET%\\x"},
+        {L"no variables", L"no variables"},    {L"50%", L"50%"},
+        {L"x %QM_A% %1", L"x alpha %1"},       {L"   ", L"   "},
     };
     for (auto [in, out] : cases) EXPECT_EQ(ExpandFirstEnvironmentVariable(in), out) << in;
 }

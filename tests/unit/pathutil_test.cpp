@@ -12,8 +12,14 @@ namespace {
 
 TEST(PathUtil, ValidDrivePaths) {
     const std::pair<const wchar_t*, bool> cases[] = {
-        {L"C:\\anything", true}, {L"c:\\windows", true}, {L"A:\\file", false}, {L"a:\\file", false},
-        {L"\\\\server\\share\\file", false}, {L"", false}, {L"C", false}, {L"relative\\x", false},
+        {L"C:\\anything", true},
+        {L"c:\\windows", true},
+        {L"A:\\file", false},
+        {L"a:\\file", false},
+        {L"\\\\server\\share\\file", false},
+        {L"", false},
+        {L"C", false},
+        {L"relative\\x", false},
         {L"Q:\\nodrive", false},
     };
     for (auto [path, valid] : cases) EXPECT_EQ(IsValidDrivePath(path), valid) << path;
@@ -80,7 +86,8 @@ public:
     INT_PTR answer = 42;
     ShellCalls() {
         saved_ = Effects().shellExecute;
-        Effects().shellExecute = [this](HWND, const std::wstring& v, const std::wstring& f, const std::wstring& p, int s) {
+        Effects().shellExecute = [this](HWND, const std::wstring& v, const std::wstring& f, const std::wstring& p,
+                                        int s) {
             calls.push_back({v, f, p, s});
             HINSTANCE r = reinterpret_cast<HINSTANCE>(calls.size() == 1 ? answer : 42);
             if (calls.size() == 1 && answer == SE_ERR_NOASSOC) ::SetLastError(ERROR_NO_ASSOCIATION);

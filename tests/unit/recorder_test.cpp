@@ -347,8 +347,8 @@ TEST_F(Recorder, StartupFilterRowsAreShownWhenAsked) {
 TEST(ImageRuleTest, KindsOfText) {
     test::TempDir dir;
     const std::pair<std::wstring, int> cases[] = {
-        {dir.Path(), kImageFolder}, {L"http://h/x", 2},        {L"C:\\a.ZIP", 9}, {L"C:\\Program\\WinRAR.exe", 9},
-        {L"C:\\page.aspx", 2},       {L"C:\\photo.jpeg", 3}, {L"C:\\a.txt", 12}, {L"readme", 12},
+        {dir.Path(), kImageFolder}, {L"http://h/x", 2},     {L"C:\\a.ZIP", 9},  {L"C:\\Program\\WinRAR.exe", 9},
+        {L"C:\\page.aspx", 2},      {L"C:\\photo.jpeg", 3}, {L"C:\\a.txt", 12}, {L"readme", 12},
     };
     for (const auto& [text, image] : cases) EXPECT_EQ(ImageRule(text), image) << text;
 }
@@ -364,11 +364,8 @@ TEST(AddItemListing, OpenLocationRows) {
     std::wstring file = dir / L"report.txt";
     test::WriteBytes(file, "x");
     std::vector<TLocationPair> locations = {
-        {L"  ", L"blank"},
-        {L"http://example.org/a", L"Page A"},
-        {dir.Path(), L"Folder"},
-        {file, L"Report"},
-        {L"HTTP://EXAMPLE.ORG/a ", L"Same page"},  // listed already
+        {L"  ", L"blank"}, {L"http://example.org/a", L"Page A"},     {dir.Path(), L"Folder"},
+        {file, L"Report"}, {L"HTTP://EXAMPLE.ORG/a ", L"Same page"},  // listed already
     };
     std::vector<TAddItemRow> rows;
     std::vector<std::wstring> marked;

@@ -19,11 +19,11 @@ std::string Mutate(const std::string& in, std::mt19937& rng) {
     for (int e = 0; e < edits && !s.empty(); ++e) {
         size_t at = rng() % s.size();
         switch (rng() % 5) {
-            case 0: s[at] = static_cast<char>(rng()); break;                      // flip a byte
-            case 1: s.erase(at, 1 + rng() % 16); break;                           // drop a run
+            case 0: s[at] = static_cast<char>(rng()); break;                          // flip a byte
+            case 1: s.erase(at, 1 + rng() % 16); break;                               // drop a run
             case 2: s.insert(at, s.substr(rng() % s.size(), 1 + rng() % 32)); break;  // repeat a run
-            case 3: s.resize(at); break;                                           // truncate
-            case 4: s.insert(at, 1, "<>&\"'\0\xFF/="[rng() % 11]); break;         // XML-ish noise
+            case 3: s.resize(at); break;                                              // truncate
+            case 4: s.insert(at, 1, "<>&\"'\0\xFF/="[rng() % 11]); break;             // XML-ish noise
         }
     }
     return s;

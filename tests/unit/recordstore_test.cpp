@@ -86,7 +86,8 @@ TEST_F(RecordStoreTest, FolderNormalisation) {
 
 TEST_F(RecordStoreTest, NewNamesCountUpAndWrapAfter1000) {
     SYSTEMTIME day = Day(2026, 12, 8);
-    for (const wchar_t* expected : {L"Dec 08,2026_001.quilmar", L"Dec 08,2026_002.quilmar", L"Dec 08,2026_003.quilmar"}) {
+    for (const wchar_t* expected :
+         {L"Dec 08,2026_001.quilmar", L"Dec 08,2026_002.quilmar", L"Dec 08,2026_003.quilmar"}) {
         std::wstring name = store.NewRecordName(day);
         EXPECT_EQ(name, JoinPath(Folder(), expected));
         ASSERT_TRUE(WriteFileReplacing(name, ""));
@@ -267,12 +268,12 @@ TEST_F(RecordStoreTest, RecordNamesStayInTheRecordFolder) {
         const wchar_t* name;
         bool valid;
     };
-    const Case cases[] = {{L"..\\x", false},     {L"a\\b", false},       {L"a/b", false},
-                          {L"CON", false},         {L"con.quilmar", false}, {L"LPT1.txt", false},
-                          {L"x:", false},          {L"x:stream", false},    {L"..", false},
-                          {L"", false},            {L"   ", false},         {L"name.", false},
-                          {L"a\tb", false},        {L"Holiday \u00E9", true}, {L"report.QUILMAR", true},
-                          {L"  spaced  ", true},   {L"COM10", true},        {L"console", true}};
+    const Case cases[] = {{L"..\\x", false},     {L"a\\b", false},          {L"a/b", false},
+                          {L"CON", false},       {L"con.quilmar", false},   {L"LPT1.txt", false},
+                          {L"x:", false},        {L"x:stream", false},      {L"..", false},
+                          {L"", false},          {L"   ", false},           {L"name.", false},
+                          {L"a\tb", false},      {L"Holiday \u00E9", true}, {L"report.QUILMAR", true},
+                          {L"  spaced  ", true}, {L"COM10", true},          {L"console", true}};
     for (const Case& c : cases) {
         EXPECT_EQ(IsValidRecordName(c.name), c.valid) << WideToUtf8(c.name);
         std::wstring path = store.RecordPathFor(c.name);
@@ -352,7 +353,7 @@ TEST_F(RecordStoreTest, StopRequestEndsTheDeletion) {
         ASSERT_TRUE(store.SaveOpenRecord(TSaveRule::New));
     }
     list.selected = {true, true, true};
-    host.stop = true;           // an earlier stop request is cleared first
+    host.stop = true;                      // an earlier stop request is cleared first
     host.stopAfterPumps = host.pumps + 2;  // pressed while the second record goes
     store.DeleteSelectedRecords();
     EXPECT_EQ(list.Count(), 2);

@@ -99,11 +99,22 @@ TEST_F(SettingsTest, StoreWritesTheDialogKeysInOrderAndHidesANewFile) {
     std::vector<std::wstring> keysInFile;
     for (const auto& l : lines)
         if (auto eq = l.find(L'='); eq != std::wstring::npos) keysInFile.push_back(l.substr(0, eq));
-    const std::vector<std::wstring> expected = {
-        L"EdtRECPath", L"MnRunSelectedRecs", L"CbRunWhenWS", L"Alwaysontop1", L"CbWebpage",
-        L"CbRecrodRecentDocument", L"tbRecRecentDoc", L"CbFilterPCStart", L"cbDisplayPCStartFilterList",
-        L"RgRecordType", L"CbShowSettingsWhenRecord", L"CbShowSettingsWhenReplay",
-        L"CbShowSettingsWhenRecordSmart", L"RbReplayAllChildDoc", L"runasadmin", L"tbRecordInterval"};
+    const std::vector<std::wstring> expected = {L"EdtRECPath",
+                                                L"MnRunSelectedRecs",
+                                                L"CbRunWhenWS",
+                                                L"Alwaysontop1",
+                                                L"CbWebpage",
+                                                L"CbRecrodRecentDocument",
+                                                L"tbRecRecentDoc",
+                                                L"CbFilterPCStart",
+                                                L"cbDisplayPCStartFilterList",
+                                                L"RgRecordType",
+                                                L"CbShowSettingsWhenRecord",
+                                                L"CbShowSettingsWhenReplay",
+                                                L"CbShowSettingsWhenRecordSmart",
+                                                L"RbReplayAllChildDoc",
+                                                L"runasadmin",
+                                                L"tbRecordInterval"};
     EXPECT_EQ(keysInFile, expected);
 }
 

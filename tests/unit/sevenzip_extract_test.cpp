@@ -345,8 +345,8 @@ TEST(SevenZip32, TheShippedLibraryUnpacksTheTreeByteForByte) {
     if (!IsExistingFile(library)) GTEST_SKIP() << "no 32-bit 7z.dll (build/mingw32) to test";
     test::TempDir dir;
     std::wstring out = dir / kInstallFolder;
-    test::Process run = test::Process::Start(unpack, L"\"" + library + L"\" \"" + test::ArchivePath(L"lzma-bcj.7z") +
-                                                         L"\" \"" + out + L"\"");
+    test::Process run = test::Process::Start(
+        unpack, L"\"" + library + L"\" \"" + test::ArchivePath(L"lzma-bcj.7z") + L"\" \"" + out + L"\"");
     EXPECT_EQ(run.WaitExit(60000), 0u);
     EXPECT_EQ(test::ListTree(out).files, Manifest());
 }

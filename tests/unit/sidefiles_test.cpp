@@ -101,7 +101,8 @@ TEST(ImageFile, UnparsableBytesGiveNothing) {
         good.substr(0, 40),
         good.substr(0, good.size() / 2),
         std::string(200, '\0'),
-        "TPF0\x0ATImageList\x0AImageList1\x06" "Bitmap\x0A\xFF\xFF\xFF\x7F",
+        "TPF0\x0ATImageList\x0AImageList1\x06"
+        "Bitmap\x0A\xFF\xFF\xFF\x7F",
     };
     for (const auto& c : cases) {
         HIMAGELIST got = ParseImageFile(c);

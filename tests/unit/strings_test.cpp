@@ -38,10 +38,20 @@ TEST(Strings, ParseIntegers) {
         int value;
     };
     const Case cases[] = {
-        {L"7", true, 7},          {L"-1", true, -1},        {L" 12 ", true, 12},    {L"0x1", true, 1},
-        {L"0X1F", true, 31},      {L"0xFFFFFFFF", true, -1}, {L"yes", false, 0},    {L"", false, 0},
-        {L"1.5", false, 0},       {L"0x", false, 0},        {L"99999999999", false, 0}, {L"2147483647", true, 2147483647},
-        {L"-2147483648", true, -2147483647 - 1},            {L"12abc", false, 0},
+        {L"7", true, 7},
+        {L"-1", true, -1},
+        {L" 12 ", true, 12},
+        {L"0x1", true, 1},
+        {L"0X1F", true, 31},
+        {L"0xFFFFFFFF", true, -1},
+        {L"yes", false, 0},
+        {L"", false, 0},
+        {L"1.5", false, 0},
+        {L"0x", false, 0},
+        {L"99999999999", false, 0},
+        {L"2147483647", true, 2147483647},
+        {L"-2147483648", true, -2147483647 - 1},
+        {L"12abc", false, 0},
     };
     for (const auto& c : cases) {
         int v = 0;

@@ -9,8 +9,8 @@
 namespace qm {
 namespace {
 
-int AddNode(TRecordModel& m, TTreeNode* parent, const std::wstring& text, const std::wstring& path, int kind,
-            int image, TTreeNode** made = nullptr) {
+int AddNode(TRecordModel& m, TTreeNode* parent, const std::wstring& text, const std::wstring& path, int kind, int image,
+            TTreeNode** made = nullptr) {
     int i = m.items.Append();
     m.items.At(i).path = path;
     m.items.At(i).title = text;
@@ -81,9 +81,10 @@ TEST(TreeFile, CharactersXmlCannotHoldBecomeReplacementCharacters) {
 
 TEST(TreeFile, LoadFillsItemsAndNodes) {
     TRecordModel m;
-    std::string xml = Xml("<item text=\"Web\" path=\"example.com\" imageIndex=\"1\" extand=\"1\" docType=\"1\">"
-                          "<page text=\"Page\" path=\"http://example.com/\" imageIndex=\"1\" extand=\"-1\" "
-                          "docType=\"1\"/></item>");
+    std::string xml =
+        Xml("<item text=\"Web\" path=\"example.com\" imageIndex=\"1\" extand=\"1\" docType=\"1\">"
+            "<page text=\"Page\" path=\"http://example.com/\" imageIndex=\"1\" extand=\"-1\" "
+            "docType=\"1\"/></item>");
     ASSERT_EQ(ReadTreeXml(xml, m), TTreeLoad::Loaded);
     EXPECT_TRUE(m.WebPageTabVisible());
     ASSERT_EQ(m.all.TopCount(), 1);
@@ -111,9 +112,10 @@ TEST(TreeFile, DamagedFilesLoadWhatTheyCan) {
         {"missing attribute in a child keeps its parent",
          Xml("<item text=\"a\" path=\"p\" imageIndex=\"1\" extand=\"1\" docType=\"2\"><item text=\"c\"/></item>"),
          TTreeLoad::Stopped, 1},
-        {"number that is not a number stops", Xml(Item("a") + "<item text=\"b\" path=\"p\" imageIndex=\"x\" extand=\"-1\" docType=\"2\"/>"),
+        {"number that is not a number stops",
+         Xml(Item("a") + "<item text=\"b\" path=\"p\" imageIndex=\"x\" extand=\"-1\" docType=\"2\"/>"),
          TTreeLoad::Stopped, 1},
-        {"not well-formed loads nothing", Xml(Item("a") + "<item text=\"b\"") , TTreeLoad::NotWellFormed, 0},
+        {"not well-formed loads nothing", Xml(Item("a") + "<item text=\"b\""), TTreeLoad::NotWellFormed, 0},
         {"truncated", Xml(Item("a") + Item("b")).substr(0, 90), TTreeLoad::NotWellFormed, 0},
         {"empty", "", TTreeLoad::NotWellFormed, 0},
         {"garbage", "\x01\x02\x03 not xml", TTreeLoad::NotWellFormed, 0},
@@ -131,8 +133,9 @@ TEST(TreeFile, DamagedFilesLoadWhatTheyCan) {
 }
 
 TEST(TreeFile, Utf16FileWithMarkLoads) {
-    std::wstring text = L"<quilmartree app=\"x\"><item text=\"\u4E2D\" path=\"C:\\\u4E2D\" imageIndex=\"3\" "
-                        L"extand=\"-1\" docType=\"3\"/></quilmartree>";
+    std::wstring text =
+        L"<quilmartree app=\"x\"><item text=\"\u4E2D\" path=\"C:\\\u4E2D\" imageIndex=\"3\" "
+        L"extand=\"-1\" docType=\"3\"/></quilmartree>";
     std::string bytes("\xFF\xFE", 2);
     for (wchar_t c : text) {
         bytes.push_back(static_cast<char>(c & 0xFF));
@@ -148,7 +151,8 @@ TEST(TreeFile, VeryDeepBranchStopsTheFileThereAndKeepsWhatCameBefore) {
     // Two items, a branch nested far deeper than any capture makes, one more item.
     std::string xml = "<quilmartree>" + Item("a first") + Item("b second");
     const int depth = 100000;
-    for (int i = 0; i < depth; ++i) xml += "<item text=\"c deep\" path=\"p\" imageIndex=\"0\" extand=\"1\" docType=\"2\">";
+    for (int i = 0; i < depth; ++i)
+        xml += "<item text=\"c deep\" path=\"p\" imageIndex=\"0\" extand=\"1\" docType=\"2\">";
     for (int i = 0; i < depth; ++i) xml += "</item>";
     xml += Item("d after") + "</quilmartree>";
     TRecordModel m;
