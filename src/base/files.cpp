@@ -37,6 +37,18 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     return data;
 }
 
+TTemporaryFile::TTemporaryFile(const wchar_t* prefix) {
+    wchar_t folder[MAX_PATH + 1] = {};
+    DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+    if (n == 0 || n > MAX_PATH) return;
+    wchar_t name[MAX_PATH] = {};
+    if (::GetTempFileNameW(folder, prefix, 0, name)) path_ = name;
+}
+
+TTemporaryFile::~TTemporaryFile() {
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+}
+
 TReplacingFile::TReplacingFile(std::wstring path) : path_(std::move(path)), temp_(path_ + L".tmp~") {
     // A replaced file keeps its hidden and system attributes.
     DWORD attributes = ::GetFileAttributesW(LongPathForm(path_).c_str());

@@ -44,6 +44,21 @@ private:
     TDurability durability_ = TDurability::Flush;
 };
 
+// A new, empty file of its own in the temp folder (GetTempFileName), deleted
+// when the object goes, however the work that used it ended.
+class TTemporaryFile {
+public:
+    explicit TTemporaryFile(const wchar_t* prefix);
+    ~TTemporaryFile();
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+    // Empty when no file could be made.
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
 bool PathExists(const std::wstring& path);
 bool IsExistingFile(const std::wstring& path);
 bool IsExistingFolder(const std::wstring& path);

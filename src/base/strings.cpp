@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <limits>
 
+#include "base/unique_any.h"
+
 namespace qm {
 
 namespace {
@@ -191,6 +193,16 @@ std::wstring Format(const wchar_t* fmt, ...) {
         }
     }
     return {};
+}
+
+std::wstring SystemErrorText(unsigned long error) {
+    wchar_t* text = nullptr;
+    DWORD n =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    unique_hlocal owned(text);
+    std::wstring message = n && text ? Trim(std::wstring_view(text, n)) : std::wstring();
+    return message.empty() ? Format(L"Error %lu", error) : message;
 }
 
 }  // namespace qm

@@ -31,7 +31,8 @@ private:
 };
 
 // Lets every pending message run (timers, input, paints) and returns. A WM_QUIT
-// seen on the way is posted again so the main loop still ends.
-void PumpPendingMessages();
+// seen on the way is posted again so the main loop still ends; the answer is
+// then false, so a caller waiting for something can give up.
+bool PumpPendingMessages();
 
 }  // namespace qm
