@@ -31,6 +31,12 @@ enum TCommand : unsigned {
     // Controls and keys
     CmStop, CmSmartRecord, CmSearchGo, CmQuickOpen, CmSaveAsNewRecord,
     CmRecentFirst = 45000,  // the "Recent" submenu's entries
+    // The "&Internet Explorer" menu's "Favorites" and "History" submenus and
+    // their entries: a range of their own, which no control and no other
+    // command may ever use (an entry taken for another command would run it).
+    CmFavoritesMenu = 46000, CmHistoryMenu,
+    CmFavoritesFirst = 46100, CmFavoritesLast = 51099,
+    CmHistoryFirst = 51100, CmHistoryLast = 56099,
 };
 // clang-format on
 

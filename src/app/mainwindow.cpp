@@ -180,6 +180,7 @@ void TQuilmarWindow::RebuildMenus() {
     unique_hmenu fresh(BuildMenu(TMenuTable::Main, MenuStateFor(TMenuTable::Main)));
     if (settings_.window.menuBar) ::SetMenu(Handle(), fresh.get());
     mainMenu_ = std::move(fresh);
+    AttachBrowserMenus();
     if (settings_.window.menuBar) ::DrawMenuBar(Handle());
 }
 
@@ -281,7 +282,7 @@ void TQuilmarWindow::FirstRun() {
     PumpPendingMessages();
     ::Sleep(3);
     if (windowsVersion_ == L"windows 7") CreateSendToShortcut();
-    if (flags_.installRequested && hooks_.checkUpdate) hooks_.checkUpdate();
+    if (flags_.installRequested) updateCheck_.Run(Handle(), true);
     if (haveRecords) {
         if (settings_.record.runSelectedRecs && flags_.startedAtWindowsStart) Replay1Click();
     } else {
@@ -307,6 +308,7 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
         case WM_HSCROLL: OnHScroll(reinterpret_cast<HWND>(lp), LOWORD(wp)); return 0;
         case WM_NOTIFY: return OnNotify(msg, wp, lp);
+        case WM_INITMENUPOPUP: browserMenus_.OnInitMenuPopup(reinterpret_cast<HMENU>(wp)); return 0;
         case WM_DRAWITEM: return trees_.OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)) ? TRUE : FALSE;
         case WM_SETCURSOR: return splitter_.OnSetCursor(reinterpret_cast<HWND>(wp)) ? TRUE : Default(msg, wp, lp);
         case WM_LBUTTONDOWN: splitter_.OnButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); return 0;

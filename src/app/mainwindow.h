@@ -27,6 +27,9 @@
 #include "app/treepane.h"
 #include "capture/recorder.h"
 #include "capture/sources.h"
+#include "extras/browsermenus.h"
+#include "extras/pcstart.h"
+#include "extras/updatecheck.h"
 #include "records/model.h"
 #include "records/recordstore.h"
 #include "records/settings.h"
@@ -43,7 +46,6 @@ namespace qm {
 // Work that later parts of the program plug in; each does nothing until then.
 struct TFeatureHooks {
     std::function<void(bool on)> smartRecord;       // the Smart Record check box
-    std::function<void()> checkUpdate;              // "Check For &Update" and "/install"
     std::function<bool(unsigned command)> command;  // any other menu command
 };
 
@@ -83,6 +85,12 @@ public:
     bool RecordListShown() const { return settings_.window.recordList; }
     // Where the Run value lives (tests point it at a key of their own).
     void SetRunValue(TRunValue run) { runValue_ = std::move(run); }
+
+    // The extras (mainwindow_extras.cpp): the startup programs manager (made
+    // on first use), the favourites and history menus, the update check.
+    TfrmRun& StartupManager();
+    TBrowserMenus& BrowserMenus() { return browserMenus_; }
+    TUpdateCheck& UpdateCheck() { return updateCheck_; }
 
     // Window-wide keys (F1, Ctrl+F) and keyboard navigation between the controls;
     // true when the message was used.
@@ -182,11 +190,16 @@ private:
     void CreateSendToShortcut();
     void Reopen();
     void CloseWindow();
+    void OpenStartupManager();
+    void AttachBrowserMenus();
+    void OpenBrowserAddress(const std::wstring& address);
     // A settings write the system refuses stops only that write: the first
     // refusal is told in the status bar, every one is in the fault log.
     bool Persist(const wchar_t* what, const std::function<void()>& write);
 
     int Scale(int v) const { return ::MulDiv(v, dpi_, 96); }
+    static TBrowserMenuIds BrowserMenuIds();
+    static TUpdateConfig UpdateConfig();
 
     // IStoreHost
     void SetStatusTexts(const std::wstring& panel0, const std::wstring& panel1) override;
@@ -252,6 +265,9 @@ private:
     std::unique_ptr<TFrmRecordType> recordTypeDialog_;
     std::unique_ptr<TfrmReplayWhenWinStart> replayPrompt_;
     TFrmReName renameDialog_;
+    std::unique_ptr<TfrmRun> startupManager_;
+    TBrowserMenus browserMenus_{BrowserMenuIds(), [this](const std::wstring& a) { OpenBrowserAddress(a); }};
+    TUpdateCheck updateCheck_{UpdateConfig()};
 
     std::wstring windowsVersion_;
     std::wstring documentsFolder_;

@@ -42,6 +42,8 @@ constexpr TCommandRule kCommandRules[] = {
 };
 
 TBusyRule RuleOf(unsigned command) {
+    // Opening a favourite or a page of the history touches no record.
+    if (command >= CmFavoritesFirst && command <= CmHistoryLast) return TBusyRule::Anytime;
     for (const auto& r : kCommandRules)
         if (r.command == command) return r.rule;
     return TBusyRule::Queue;
@@ -72,6 +74,7 @@ void TQuilmarWindow::RunCommand(unsigned id) {
 
 void TQuilmarWindow::ExecuteCommand(unsigned id) {
     if (RunItemCommand(id)) return;
+    if (browserMenus_.OnCommand(id)) return;
     if (int size = TextSizeOfCommand(id)) {
         ApplyTextSize(size);
         Persist(L"text size", [this] { store_.StoreOption(settings_, keys::curTextSize); });
@@ -124,6 +127,8 @@ void TQuilmarWindow::ExecuteCommand(unsigned id) {
         case CmSettings: RunSettingsCommand(); return;
         case CmAbout: ShowAboutBox(Handle()); return;
         case CmRunAsAdministrator: RestartElevated(); return;
+        case CmStartupManager: OpenStartupManager(); return;
+        case CmCheckUpdate: updateCheck_.Run(Handle(), false); return;
         case CmExit: ::PostMessageW(Handle(), WM_CLOSE, 0, 0); return;
         default:
             if (hooks_.command) hooks_.command(id);

@@ -18,6 +18,10 @@ inline constexpr wchar_t kHandoffFileName[] = L"sendparam.txt";
 inline constexpr wchar_t kContextMenuFileName[] = L"ctmenu.txt";
 inline constexpr wchar_t kHomePage[] = L"https://www.quilmar.com";
 inline constexpr wchar_t kOnlineGuide[] = L"https://www.quilmar.com/documentation";
+// The update file, and the host its download link must name.
+inline constexpr wchar_t kUpdateAddress[] = L"https://www.quilmar.com/quilmar/update.xml";
+inline constexpr wchar_t kProductHost[] = L"www.quilmar.com";
+inline constexpr int kProductVersionTenths = QM_VERSION_MAJOR * 10 + QM_VERSION_MINOR;
 
 // "QuilMar 3.0": the product name and the version as "%s %1.1f".
 std::wstring MainCaption();
