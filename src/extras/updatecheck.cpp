@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 #include <wininet.h>
 
+#include <utility>
+
 #include "base/effects.h"
 #include "base/files.h"
 #include "base/strings.h"
@@ -48,19 +50,36 @@ std::optional<TUpdateInfo> ReadUpdateFile(const std::wstring& path) {
 
     // Elements by depth: 0 the document element, 1 its first element (the
     // channel), 2 the channel's first "item", 3 that item's fields. Text
-    // between the elements (white space) does not count as an element.
+    // between the elements (white space) does not count as an element. The
+    // depth is counted here: readers differ in the depth they give an end.
     TUpdateInfo info;
     bool channelSeen = false, inChannel = false, itemSeen = false, inItem = false;
-    bool linkSeen = false, versionSeen = false;
+    bool linkSeen = false, versionSeen = false, rootEnded = false;
     std::wstring* field = nullptr;
+    int open = 0;  // elements started and not yet ended
+    std::pair<UINT, UINT> lastAt{0, 0};
+    // Every node takes at least one character of the file.
+    STATSTG stat{};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return std::nullopt;
+    ULONGLONG budget = stat.cbSize.QuadPart + 64;
     XmlNodeType type = XmlNodeType_None;
     HRESULT hr = S_OK;
     // The whole document is read: one that is not well-formed gives nothing.
     while ((hr = reader->Read(&type)) == S_OK) {
-        UINT depth = 0;
-        reader->GetDepth(&depth);
+        // Every start and end of an element lies after the one before it.
+        // Wine's reader, given a file cut short, answers an element again
+        // where it was, or ends the file with the end of an element it makes
+        // up where that one began.
+        if (budget-- == 0) return std::nullopt;
+        std::pair<UINT, UINT> at{0, 0};
+        if ((type == XmlNodeType_Element || type == XmlNodeType_EndElement) &&
+            SUCCEEDED(reader->GetLineNumber(&at.first)) && SUCCEEDED(reader->GetLinePosition(&at.second))) {
+            if (at <= lastAt) return std::nullopt;
+            lastAt = at;
+        }
         switch (type) {
             case XmlNodeType_Element: {
+                int depth = open;
                 bool empty = reader->IsEmptyElement() != FALSE;
                 std::wstring name = LocalName(reader.Get());
                 if (depth == 1 && !channelSeen) {
@@ -76,13 +95,18 @@ std::optional<TUpdateInfo> ReadUpdateFile(const std::wstring& path) {
                     versionSeen = true;
                     field = empty ? nullptr : &info.version;
                 }
+                if (empty && depth == 0) rootEnded = true;
+                if (!empty) ++open;
                 break;
             }
-            case XmlNodeType_EndElement:
+            case XmlNodeType_EndElement: {
+                int depth = --open;
                 if (depth <= 3) field = nullptr;
                 if (depth == 2) inItem = false;
                 if (depth == 1) inChannel = false;
+                if (depth == 0) rootEnded = true;
                 break;
+            }
             case XmlNodeType_Text:
             case XmlNodeType_CDATA:
             case XmlNodeType_Whitespace:
@@ -91,7 +115,8 @@ std::optional<TUpdateInfo> ReadUpdateFile(const std::wstring& path) {
             default: break;
         }
     }
-    if (FAILED(hr) || !linkSeen || !versionSeen) return std::nullopt;
+    // XmlLite answers the end of a file cut short as the end of the document.
+    if (FAILED(hr) || open != 0 || !rootEnded || !linkSeen || !versionSeen) return std::nullopt;
     info.link = Trim(info.link);
     info.version = Trim(info.version);
     return info;

@@ -1,0 +1,222 @@
+// TWindowsStartMan against registry keys and folders of the test's own, and
+// the machine's Run key of the test prefix.
+#include "capture/windowsstart.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "base/files.h"
+#include "base/unique_any.h"
+#include "support/shortcuts.h"
+#include "support/tempdir.h"
+
+namespace qm {
+namespace {
+
+// Two registry roots of the test's own (user and machine), removed afterwards.
+class StartPlaces {
+public:
+    StartPlaces() {
+        base_ = L"Software\\QuilMarTests\\StartMan-" + std::to_wstring(::GetCurrentProcessId());
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, base_.c_str());
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          user_.put(), nullptr);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\Machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          machine_.put(), nullptr);
+        CreateFolderTree(userFolder_.Path());
+        CreateFolderTree(commonFolder_.Path());
+    }
+    ~StartPlaces() {
+        user_.reset();
+        machine_.reset();
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, base_.c_str());
+    }
+    TStartPlaces Places() const { return {user_.get(), machine_.get(), userFolder_.Path(), commonFolder_.Path()}; }
+    HKEY Root(TStartScope scope) const { return scope == TStartScope::User ? user_.get() : machine_.get(); }
+    // Writes a value of any type under the scope's Run key.
+    void Write(TStartScope scope, const std::wstring& name, DWORD type, const void* data, DWORD size) {
+        unique_hkey key;
+        ASSERT_EQ(
+            ::RegCreateKeyExW(Root(scope), kStartRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+        ASSERT_EQ(::RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+                  ERROR_SUCCESS);
+    }
+    void WriteString(TStartScope scope, const std::wstring& name, const std::wstring& data, DWORD type = REG_SZ) {
+        Write(scope, name, type, data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    }
+    const test::TempDir& UserFolder() const { return userFolder_; }
+    const test::TempDir& CommonFolder() const { return commonFolder_; }
+
+private:
+    std::wstring base_;
+    unique_hkey user_, machine_;
+    test::TempDir userFolder_, commonFolder_;
+};
+
+// The names among wanted in the order the registry enumerates the Run key's values.
+std::vector<std::wstring> ValueNamesOf(HKEY root, const std::vector<std::wstring>& wanted) {
+    std::vector<std::wstring> names;
+    unique_hkey key;
+    if (::RegOpenKeyExW(root, kStartRunKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (::RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (std::find(wanted.begin(), wanted.end(), name) != wanted.end()) names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::wstring> Names(const std::vector<TStartEntry>& entries) {
+    std::vector<std::wstring> names;
+    for (const TStartEntry& e : entries) names.push_back(e.name);
+    return names;
+}
+
+TEST(WindowsStartMan, ValuesThatAreNotStringsAreSkippedAndTheListingGoesOn) {
+    StartPlaces p;
+    DWORD number = 7;
+    BYTE bytes[] = {1, 2, 3};
+    p.WriteString(TStartScope::User, L"First", L"\"C:\\Program Files\\App\\app.exe\" -minimized");
+    p.Write(TStartScope::User, L"Number", REG_DWORD, &number, sizeof(number));
+    p.WriteString(TStartScope::User, L"Expand", L"%SystemRoot%\\notepad.exe", REG_EXPAND_SZ);
+    p.Write(TStartScope::User, L"Bytes", REG_BINARY, bytes, sizeof(bytes));
+    p.WriteString(TStartScope::User, L"Last", L"C:\\last.exe");
+    // Data stored without its terminator is read whole.
+    p.Write(TStartScope::User, L"Bare", REG_SZ, L"C:\\bare.exe", 11 * sizeof(wchar_t));
+    TWindowsStartMan man(p.Places());
+    std::vector<TStartEntry> run = man.RunEntries(TStartScope::User);
+    // In the registry's order (Wine keeps a key's values sorted by name).
+    EXPECT_EQ(Names(run), ValueNamesOf(p.Root(TStartScope::User), {L"First", L"Expand", L"Last", L"Bare"}));
+    std::map<std::wstring, std::wstring> data;
+    for (const TStartEntry& e : run) data[e.name] = e.data;
+    EXPECT_EQ(data[L"First"], L"\"C:\\Program Files\\App\\app.exe\" -minimized");
+    EXPECT_EQ(data[L"Expand"], L"%SystemRoot%\\notepad.exe");  // as stored
+    EXPECT_EQ(data[L"Bare"], L"C:\\bare.exe");
+    for (const TStartEntry& e : run) {
+        EXPECT_EQ(e.source, TStartSource::UserRun);
+        EXPECT_TRUE(e.FromRunKey());
+        EXPECT_EQ(e.Scope(), TStartScope::User);
+    }
+    EXPECT_TRUE(man.RunEntries(TStartScope::Machine).empty());  // no Run key there
+}
+
+TEST(WindowsStartMan, StartupFolderFilesLeaveOutHiddenFilesAndSubfolders) {
+    StartPlaces p;
+    const test::TempDir& folder = p.UserFolder();
+    ASSERT_TRUE(WriteFileReplacing(folder / L"tool.exe", "x"));
+    ASSERT_TRUE(test::MakeShortcut(folder / L"Editor.lnk", L"C:\\windows\\notepad.exe"));
+    ASSERT_TRUE(WriteFileReplacing(folder / L"desktop.ini", "[.ShellClassInfo]"));
+    ::SetFileAttributesW((folder / L"desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(CreateFolderTree(folder / L"Sub"));
+    ASSERT_TRUE(WriteFileReplacing(folder / L"Sub\\inner.exe", "x"));
+    TWindowsStartMan man(p.Places());
+    EXPECT_EQ(man.StartupFolder(TStartScope::User), folder.Path() + L"\\");
+    std::vector<std::wstring> files = TWindowsStartMan::FolderFiles(folder.Path());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::wstring>{folder / L"Editor.lnk", folder / L"tool.exe"}));
+    EXPECT_EQ(TWindowsStartMan::FolderFiles(folder.Path(), L"EDIT"),
+              (std::vector<std::wstring>{folder / L"Editor.lnk"}));
+    EXPECT_EQ(TWindowsStartMan::FolderFiles(folder.Path(), L".*").size(), 2u);
+    EXPECT_TRUE(TWindowsStartMan::FolderFiles(folder / L"missing").empty());
+    for (const TStartEntry& e : man.FolderEntries(TStartScope::User)) {
+        EXPECT_EQ(e.source, TStartSource::UserStartupFolder);
+        EXPECT_EQ(e.name, FileNameOf(e.data));
+    }
+}
+
+TEST(WindowsStartMan, EntriesComeInTheFiltersOrderWithTheirSources) {
+    StartPlaces p;
+    ASSERT_TRUE(WriteFileReplacing(p.CommonFolder() / L"common.exe", "x"));
+    ASSERT_TRUE(WriteFileReplacing(p.UserFolder() / L"mine.exe", "x"));
+    p.WriteString(TStartScope::User, L"UserValue", L"C:\\user.exe");
+    p.WriteString(TStartScope::Machine, L"MachineValue", L"C:\\machine.exe /q");
+    std::vector<TStartEntry> all = TWindowsStartMan(p.Places()).LoadEntries();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0].source, TStartSource::CommonStartupFolder);
+    EXPECT_EQ(all[0].data, p.CommonFolder() / L"common.exe");
+    EXPECT_EQ(all[1].source, TStartSource::UserStartupFolder);
+    EXPECT_EQ(all[2].source, TStartSource::UserRun);
+    EXPECT_EQ(all[3].source, TStartSource::MachineRun);
+    EXPECT_EQ(all[3].data, L"C:\\machine.exe /q");
+    EXPECT_EQ(all[3].Scope(), TStartScope::Machine);
+}
+
+TEST(WindowsStartMan, RunValuesAreWrittenReplacedAndDeletedOneByOne) {
+    StartPlaces p;
+    TWindowsStartMan man(p.Places());
+    for (TStartScope scope : {TStartScope::User, TStartScope::Machine}) {
+        // The Run key is made when it is missing.
+        EXPECT_FALSE(man.HasRunValue(scope, L"A"));
+        EXPECT_EQ(man.SetRunValue(scope, L"A", L"C:\\a.exe"), ERROR_SUCCESS);
+        EXPECT_EQ(man.SetRunValue(scope, L"B", L"C:\\b.exe"), ERROR_SUCCESS);
+        EXPECT_EQ(man.SetRunValue(scope, L"A", L"C:\\a2.exe"), ERROR_SUCCESS);
+        EXPECT_TRUE(man.HasRunValue(scope, L"A"));
+        std::vector<TStartEntry> run = man.RunEntries(scope);
+        EXPECT_EQ(Names(run), (std::vector<std::wstring>{L"A", L"B"}));
+        EXPECT_EQ(run[0].data, L"C:\\a2.exe");
+        EXPECT_EQ(man.DeleteRunValue(scope, L"A"), ERROR_SUCCESS);
+        EXPECT_EQ(man.DeleteRunValue(scope, L"A"), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(Names(man.RunEntries(scope)), (std::vector<std::wstring>{L"B"}));
+    }
+}
+
+TEST(WindowsStartMan, TheMachinesRunKeyIsTheOneOfThe64BitView) {
+    // The test prefix's own machine key, as the program uses it.
+    TWindowsStartMan man;
+    const wchar_t* name = L"QuilMarTestView";
+    ASSERT_EQ(man.SetRunValue(TStartScope::Machine, name, L"C:\\view.exe"), ERROR_SUCCESS);
+    auto present = [&](REGSAM view) {
+        unique_hkey key;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kStartRunKey, 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS)
+            return false;
+        return ::RegQueryValueExW(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    };
+    EXPECT_TRUE(present(KEY_WOW64_64KEY));
+    EXPECT_FALSE(present(KEY_WOW64_32KEY));
+    bool listed = false;
+    for (const TStartEntry& e : man.RunEntries(TStartScope::Machine)) listed = listed || e.name == name;
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(man.DeleteRunValue(TStartScope::Machine, name), ERROR_SUCCESS);
+    EXPECT_FALSE(present(KEY_WOW64_64KEY));
+}
+
+TEST(WindowsStartMan, StartCommandsSplitIntoProgramAndArguments) {
+    test::TempDir dir;
+    std::wstring spaced = dir / L"My Tools";
+    ASSERT_TRUE(CreateFolderTree(spaced));
+    ASSERT_TRUE(WriteFileReplacing(JoinPath(spaced, L"run me.exe"), "x"));
+    ::SetEnvironmentVariableW(L"QM_TEST_TOOLS", spaced.c_str());
+    struct Case {
+        std::wstring command, program, arguments;
+    };
+    const Case cases[] = {
+        {L"\"C:\\Program Files\\App\\app.exe\" -minimized", L"C:\\Program Files\\App\\app.exe", L"-minimized"},
+        {L"  \"C:\\a.exe\"  ", L"C:\\a.exe", L""},
+        {L"\"C:\\open quote.exe -x", L"C:\\open quote.exe -x", L""},
+        // Unquoted with blanks: the existing file, as Windows finds it.
+        {JoinPath(spaced, L"run me.exe") + L" /tray /quiet", JoinPath(spaced, L"run me.exe"), L"/tray /quiet"},
+        {JoinPath(spaced, L"run me") + L" /tray", JoinPath(spaced, L"run me"), L"/tray"},
+        {L"%QM_TEST_TOOLS%\\run me.exe -a", JoinPath(spaced, L"run me.exe"), L"-a"},
+        // Nothing on the disk: up to the first extension.
+        {L"C:\\Program Files\\Gone\\gone.exe -min", L"C:\\Program Files\\Gone\\gone.exe", L"-min"},
+        {L"C:\\gone -x", L"C:\\gone", L"-x"},
+        // A program on the search path.
+        {L"notepad.exe C:\\notes.txt", L"notepad.exe", L"C:\\notes.txt"},
+        {L"rundll32.exe shell32.dll,Control_RunDLL desk.cpl", L"rundll32.exe", L"shell32.dll,Control_RunDLL desk.cpl"},
+        {L"https://example.com/a b", L"https://example.com/a b", L""},
+        {L"", L"", L""},
+    };
+    for (const Case& c : cases) {
+        TStartCommand split = SplitStartCommand(c.command);
+        EXPECT_EQ(split.program, c.program) << c.command;
+        EXPECT_EQ(split.arguments, c.arguments) << c.command;
+    }
+    ::SetEnvironmentVariableW(L"QM_TEST_TOOLS", nullptr);
+}
+
+}  // namespace
+}  // namespace qm
