@@ -175,8 +175,18 @@ TFetchResult FetchHttps(const TFetchRequest& request) {
     }
     out.httpStatus = code;
     if (code != HTTP_STATUS_OK) return out;
+    // The length the server gives ends the body: Wine's reader of a secure
+    // connection notices the server's close only at the receive timeout.
+    DWORD length = 0;
+    size = sizeof(length);
+    bool lengthKnown = ::HttpQueryInfoW(handle.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                                        &size, nullptr) != FALSE;
+    if (lengthKnown && length > request.maxBytes) {
+        out.status = TFetchStatus::TooLarge;
+        return out;
+    }
 
-    for (;;) {
+    while (!lengthKnown || out.bytes < length) {
         if (::GetTickCount64() >= deadline) {
             out.status = TFetchStatus::TimedOut;
             return out;

@@ -59,7 +59,7 @@ std::wstring AddressOfInfoTip(const std::wstring& tip) {
 }
 
 TShellMenu::TShellMenu(unsigned firstId, unsigned lastId, TRootFn root)
-    : firstId_(firstId), lastId_(lastId), root_(std::move(root)) {}
+    : firstId_(firstId), lastId_(lastId), root_(std::move(root)), buildFirst_(firstId) {}
 
 TShellMenu::~TShellMenu() = default;
 
@@ -74,6 +74,10 @@ void TShellMenu::Attach(HMENU menu) {
 }
 
 void TShellMenu::Forget() {
+    // The next build starts after this one's identifiers, and at the start of
+    // the range again once less than half of it is left.
+    buildFirst_ += static_cast<unsigned>(entries_.size());
+    if (buildFirst_ > lastId_ || lastId_ - buildFirst_ < (lastId_ - firstId_) / 2) buildFirst_ = firstId_;
     entries_.clear();
     built_ = false;
 }
@@ -126,7 +130,8 @@ TShellMenu::TEntry* TShellMenu::EntryOfSubmenu(HMENU popup) {
 
 bool TShellMenu::OnCommand(unsigned id) {
     if (!OwnsCommand(id)) return false;
-    size_t index = id - firstId_;
+    if (id < buildFirst_) return true;  // an entry of a menu that is gone
+    size_t index = id - buildFirst_;
     if (index >= entries_.size() || entries_[index]->isFolder) return true;
     std::wstring address;
     Guarded(L"shell menu entry", [&] { address = Trim(AddressOf(*entries_[index])); });
@@ -168,13 +173,13 @@ void TShellMenu::Fill(HMENU menu, const ComPtr<IShellFolder>& folder, PCIDLIST_A
         });
     }
     for (auto& entry : level) {
-        if (firstId_ + entries_.size() > lastId_) break;  // the range is used up
+        if (buildFirst_ + entries_.size() > lastId_) break;  // the range is used up
         Append(menu, std::move(entry));
     }
 }
 
 void TShellMenu::Append(HMENU menu, std::unique_ptr<TEntry> entry) {
-    auto id = static_cast<unsigned>(firstId_ + entries_.size());
+    auto id = static_cast<unsigned>(buildFirst_ + entries_.size());
     std::wstring caption = MenuEntryCaption(entry->name, MaxCaption());
     if (entry->isFolder) {
         entry->submenu = ::CreatePopupMenu();

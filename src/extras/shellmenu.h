@@ -3,7 +3,8 @@
 // for the first time (WM_INITMENUPOPUP). Every entry the menu shows keeps its
 // item identifiers for as long as the menu lives; its command identifier comes
 // from a range the owner reserves for this menu alone, so a menu entry can
-// never be taken for another command of the window. The favourites and history
+// never be taken for another command of the window, nor (once the menu was
+// built again) for an entry of the new build. The favourites and history
 // menus are two kinds of it.
 #pragma once
 #include <windows.h>
@@ -122,7 +123,11 @@ private:
     TOpenFn open_;
     HMENU menu_ = nullptr;
     bool built_ = false;
-    std::vector<std::unique_ptr<TEntry>> entries_;  // index = command identifier - firstId
+    // The entries of the current build; an entry's identifier is buildFirst_
+    // plus its index. A new build goes on after the identifiers of the last
+    // one, so a command of a menu that is gone never names a new entry.
+    std::vector<std::unique_ptr<TEntry>> entries_;
+    unsigned buildFirst_;
 };
 
 }  // namespace qm
