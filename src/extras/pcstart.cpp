@@ -47,7 +47,7 @@ TDialogTemplate MainTemplate() {
         .Add(kStaticAtom, L"Location", T::kIdPathLabel, kMargin, kPathY + 3, kFieldX - kMargin - kGap, kLabelH,
              kLabelStyle)
         .Add(kEditAtom, L"", T::kIdTxtStartPath, kFieldX, kPathY, kFieldW, kEditH, kEditStyle)
-        .Add(kButtonAtom, L"&Select...", T::kIdBtnSelectPath, kFieldX + kFieldW + kGap, kPathY, kButtonW, kButtonH,
+        .Add(kButtonAtom, L"&Select", T::kIdBtnSelectPath, kFieldX + kFieldW + kGap, kPathY, kButtonW, kButtonH,
              WS_TABSTOP)
         .Add(kButtonAtom, L"&Run", T::kIdBtnSSPCRun, kFieldX, kButtonsY, kButtonW, kButtonH, WS_TABSTOP)
         .Add(kButtonAtom, L"&Add", T::kIdBtnSSAddPCStart, kFieldX + kButtonStep, kButtonsY, kButtonW, kButtonH,

@@ -23,6 +23,7 @@
 #include "support/fakecapture.h"
 #include "support/httpsserver.h"
 #include "support/shortcuts.h"
+#include "support/startkeys.h"
 #include "support/tempdir.h"
 #include "support/testservers.h"
 #include "ui/window.h"
@@ -34,48 +35,6 @@ using test::TDialogScript;
 
 struct TShellCall {
     std::wstring verb, file, parameters;
-};
-
-// Registry roots (user and machine) and Startup folders of the test's own.
-class StartKeys {
-public:
-    StartKeys() {
-        base_ = L"Software\\QuilMarTests\\StartupManager-" + std::to_wstring(::GetCurrentProcessId());
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, base_.c_str());
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          user_.put(), nullptr);
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\Machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          machine_.put(), nullptr);
-    }
-    ~StartKeys() {
-        user_.reset();
-        machine_.reset();
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, base_.c_str());
-    }
-    TStartPlaces Places() const { return {user_.get(), machine_.get(), userFolder.Path(), commonFolder.Path()}; }
-    TWindowsStartMan Man() const { return TWindowsStartMan(Places()); }
-    void Set(TStartScope scope, const std::wstring& name, const std::wstring& data) {
-        ASSERT_EQ(Man().SetRunValue(scope, name, data), ERROR_SUCCESS);
-    }
-    void SetNumber(TStartScope scope, const std::wstring& name) {
-        unique_hkey key;
-        HKEY root = scope == TStartScope::User ? user_.get() : machine_.get();
-        ASSERT_EQ(::RegCreateKeyExW(root, kStartRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
-                  ERROR_SUCCESS);
-        DWORD one = 1;
-        ::RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
-    }
-    std::map<std::wstring, std::wstring> Values(TStartScope scope) const {
-        std::map<std::wstring, std::wstring> values;
-        for (const TStartEntry& e : Man().RunEntries(scope)) values[e.name] = e.data;
-        return values;
-    }
-
-    test::TempDir userFolder, commonFolder;
-
-private:
-    std::wstring base_;
-    unique_hkey user_, machine_;
 };
 
 // What a list of the manager shows.
@@ -276,16 +235,16 @@ protected:
 // ---- The startup programs manager ---------------------------------------------------
 
 TEST_F(ExtrasTest, StartupManagerListsRunValuesAndStartupFilesOfEachTab) {
-    StartKeys keys;
+    test::TStartKeys keys;
     std::wstring program = dir / L"target.exe";
     ASSERT_TRUE(WriteFileReplacing(program, "x"));
-    keys.Set(TStartScope::User, L"Tool", L"\"" + program + L"\" -tray");
-    keys.SetNumber(TStartScope::User, L"Counter");  // not a string: left out, the listing goes on
-    keys.Set(TStartScope::User, L"Zeta", L"C:\\Program Files\\Zeta\\zeta.exe -quiet");
+    keys.WriteString(TStartScope::User, L"Tool", L"\"" + program + L"\" -tray");
+    keys.WriteNumber(TStartScope::User, L"Counter", 1);  // not a string: left out, the listing goes on
+    keys.WriteString(TStartScope::User, L"Zeta", L"C:\\Program Files\\Zeta\\zeta.exe -quiet");
     ASSERT_TRUE(test::MakeShortcut(keys.userFolder / L"Editor.lnk", program));
     ASSERT_TRUE(WriteFileReplacing(keys.userFolder / L"desktop.ini", "[.ShellClassInfo]"));
     ::SetFileAttributesW((keys.userFolder / L"desktop.ini").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    keys.Set(TStartScope::Machine, L"Shared", L"C:\\shared.exe");
+    keys.WriteString(TStartScope::Machine, L"Shared", L"C:\\shared.exe");
     ASSERT_TRUE(WriteFileReplacing(keys.commonFolder / L"common.bat", "@echo off"));
     // A start after the elevated restart reopens the manager ("openwindow" 5).
     store->Common().WriteInteger(keys::kSectionStatus, keys::openwindow, 5);
@@ -329,10 +288,10 @@ TEST_F(ExtrasTest, StartupManagerListsRunValuesAndStartupFilesOfEachTab) {
 }
 
 TEST_F(ExtrasTest, StartupManagerStartsEntriesWithTheirArgumentsAndOpensTheirFolders) {
-    StartKeys keys;
+    test::TStartKeys keys;
     std::wstring program = dir / L"target.exe";
     ASSERT_TRUE(WriteFileReplacing(program, "x"));
-    keys.Set(TStartScope::User, L"Tool", L"\"" + program + L"\" -tray /quiet");
+    keys.WriteString(TStartScope::User, L"Tool", L"\"" + program + L"\" -tray /quiet");
     ASSERT_TRUE(test::MakeShortcut(keys.userFolder / L"Editor.lnk", program));
     Open();
     Manager().SetPlaces(keys.Places());
@@ -368,12 +327,12 @@ TEST_F(ExtrasTest, StartupManagerStartsEntriesWithTheirArgumentsAndOpensTheirFol
 }
 
 TEST_F(ExtrasTest, StartupManagerAddsOnAllUsersInThe64BitViewAndAsksBeforeReplacing) {
-    StartKeys keys;
+    test::TStartKeys keys;
     TStartPlaces places = keys.Places();
     places.machineRoot = HKEY_LOCAL_MACHINE;  // the test prefix's own machine key
     const std::wstring name = L"QuilMarTestAdded";
     TWindowsStartMan(places).DeleteRunValue(TStartScope::Machine, name);
-    keys.Set(TStartScope::User, L"Tool", L"C:\\old.exe");
+    keys.WriteString(TStartScope::User, L"Tool", L"C:\\old.exe");
     Open();
     Manager().SetPlaces(places);
     std::vector<std::wstring> afterAdd;
@@ -410,14 +369,14 @@ TEST_F(ExtrasTest, StartupManagerAddsOnAllUsersInThe64BitViewAndAsksBeforeReplac
 }
 
 TEST_F(ExtrasTest, StartupManagerRemovesExactlyTheChosenRow) {
-    StartKeys keys;
+    test::TStartKeys keys;
     std::wstring program = dir / L"target.exe", kept = keys.userFolder / L"keep.txt";
     ASSERT_TRUE(WriteFileReplacing(program, "x"));
     ASSERT_TRUE(WriteFileReplacing(kept, "x"));
     ASSERT_TRUE(test::MakeShortcut(keys.userFolder / L"Editor.lnk", program));
     // A value named like the shortcut's row, and one whose data is a file of the folder.
-    keys.Set(TStartScope::User, L"target.exe", L"C:\\elsewhere\\target.exe");
-    keys.Set(TStartScope::User, L"InFolder", kept);
+    keys.WriteString(TStartScope::User, L"target.exe", L"C:\\elsewhere\\target.exe");
+    keys.WriteString(TStartScope::User, L"InFolder", kept);
     std::wstring trash = TrashFiles();
     std::set<std::wstring> trashBefore = FilesIn(trash);
     Open();
@@ -467,8 +426,8 @@ TEST_F(ExtrasTest, StartupManagerRemovesExactlyTheChosenRow) {
 }
 
 TEST_F(ExtrasTest, StartupManagerTellsMissingFieldsAndRefusedWrites) {
-    StartKeys keys;
-    keys.Set(TStartScope::Machine, L"Shared", L"C:\\shared.exe");
+    test::TStartKeys keys;
+    keys.WriteString(TStartScope::Machine, L"Shared", L"C:\\shared.exe");
     Open();
     Manager().SetPlaces(keys.Places());
     // The machine's key refuses writes, as it does for a user who is not an administrator.
@@ -510,9 +469,11 @@ TEST_F(ExtrasTest, StartupManagerTellsMissingFieldsAndRefusedWrites) {
 
 TEST_F(ExtrasTest, StartupManagerNameFollowsTheLocationUnlessTyped) {
     Open();
-    StartKeys keys;
+    test::TStartKeys keys;
     Manager().SetPlaces(keys.Places());
+    Manager().Seams().chooseFile = [](HWND, const std::wstring&) { return std::wstring(L"C:\\chosen\\picked.exe"); };
     std::vector<std::wstring> names;
+    std::wstring chosenPath;
     EXPECT_TRUE(RunStartupManager({
         [&] {
             HWND path = Manager().Control(TfrmRun::kIdTxtStartPath);
@@ -530,16 +491,21 @@ TEST_F(ExtrasTest, StartupManagerNameFollowsTheLocationUnlessTyped) {
             ::SetWindowTextW(path, L"C:\\tools\\third.exe");
             ::SetFocus(name);
             names.push_back(test::WindowText(name));
+            // The Select button's file fills both fields.
+            Click(TfrmRun::kIdBtnSelectPath);
+            names.push_back(test::WindowText(name));
+            chosenPath = test::WindowText(path);
             return true;
         },
         Close(),
     }));
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"first.exe", L"second.exe", L"Mine"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"first.exe", L"second.exe", L"Mine", L"picked.exe"}));
+    EXPECT_EQ(chosenPath, L"C:\\chosen\\picked.exe");
 }
 
 TEST_F(ExtrasTest, StartupManagerRelaunchesElevatedAndReopensThere) {
     Open();
-    StartKeys keys;
+    test::TStartKeys keys;
     Manager().SetPlaces(keys.Places());
     EXPECT_TRUE(RunStartupManager({[&] {
         Click(TfrmRun::kIdCheckBox1);
@@ -552,7 +518,7 @@ TEST_F(ExtrasTest, StartupManagerRelaunchesElevatedAndReopensThere) {
 
 TEST_F(ExtrasTest, StartupManagerHidesTheHintWhenElevated) {
     Open({L"/runasadmin"});
-    StartKeys keys;
+    test::TStartKeys keys;
     Manager().SetPlaces(keys.Places());
     bool hint = true, check = true;
     EXPECT_TRUE(RunStartupManager({
@@ -569,7 +535,7 @@ TEST_F(ExtrasTest, StartupManagerHidesTheHintWhenElevated) {
 
 TEST_F(ExtrasTest, StartupManagerLayoutIsTidy) {
     Open();
-    StartKeys keys;
+    test::TStartKeys keys;
     Manager().SetPlaces(keys.Places());
     std::vector<std::string> problems;
     EXPECT_TRUE(RunStartupManager({
@@ -592,6 +558,17 @@ protected:
     // The user opens a menu: the window hears of it before it shows.
     void Opening(HMENU menu) { ::SendMessageW(window->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0); }
     void Choose(UINT id) { ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // Opens the folder entry of a menu; the entries it then shows.
+    std::vector<TShownEntry> OpenFolder(HMENU menu, const std::wstring& caption) {
+        std::vector<TShownEntry> entries = Entries(menu);
+        const TShownEntry* folder = Find(entries, caption);
+        if (!folder || !folder->submenu) {
+            ADD_FAILURE() << "no folder entry " << WideToUtf8(caption);
+            return {};
+        }
+        Opening(folder->submenu);
+        return Entries(folder->submenu);
+    }
     void UseFavorites(const std::wstring& folder) {
         window->BrowserMenus().Favorites().SetRoot([folder] { return PathRoot(folder); });
     }
@@ -651,6 +628,19 @@ TEST_F(BrowserMenusTest, FavoritesBecomeNestedMenusFilledAsTheyOpen) {
                                                    L"open http://update.example/"}));
 }
 
+TEST_F(BrowserMenusTest, AnEmptyFavoritesFolderShowsOneDisabledEmptyEntry) {
+    test::TempDir fav;
+    Open();
+    UseFavorites(fav.Path());
+    Opening(BrowserMenu());
+    std::vector<TShownEntry> entries = Entries(FavoritesMenu());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].caption, L" (Empty) ");
+    EXPECT_TRUE(entries[0].grayed);
+    Choose(entries[0].id);
+    EXPECT_TRUE(shellCalls.empty());
+}
+
 TEST_F(BrowserMenusTest, TheMenusAreBuiltAgainWithTheMainMenuAndKeepNoDeadHandles) {
     test::TempDir fav;
     Url(fav / L"a.url", "http://a.example/");
@@ -669,10 +659,8 @@ TEST_F(BrowserMenusTest, TheMenusAreBuiltAgainWithTheMainMenuAndKeepNoDeadHandle
         Opening(BrowserMenu());
         HMENU old = FavoritesMenu();
         std::vector<TShownEntry> entries = Entries(old);
-        const TShownEntry* news = Find(entries, L"News");
-        ASSERT_TRUE(news && news->submenu);
-        Opening(news->submenu);
-        std::vector<TShownEntry> inside = Entries(news->submenu);
+        HMENU news = Find(entries, L"News") ? Find(entries, L"News")->submenu : nullptr;
+        std::vector<TShownEntry> inside = OpenFolder(old, L"News");
         ASSERT_EQ(inside.size(), 1u);
         UINT b = inside[0].id;
         rebuild();
@@ -680,7 +668,7 @@ TEST_F(BrowserMenusTest, TheMenusAreBuiltAgainWithTheMainMenuAndKeepNoDeadHandle
         EXPECT_NE(FavoritesMenu(), old);
         Choose(b);  // an entry of the old menu is gone with it
         EXPECT_TRUE(shellCalls.empty());
-        Opening(news->submenu);  // a dead handle is not ours
+        Opening(news);  // a dead handle is not ours
         Opening(BrowserMenu());
         // In the folder's own order: its folders first.
         EXPECT_EQ(Captions(FavoritesMenu()), (std::vector<std::wstring>{L"News", L"a"}));
@@ -740,11 +728,7 @@ TEST_F(BrowserMenusTest, HistoryPagesOpenTheirAddressAndTheMenuFollowsTheFolderA
     Opening(top[2].submenu);
     EXPECT_EQ(Captions(top[2].submenu), (std::vector<std::wstring>{L" (Empty) "}));
     Opening(top[1].submenu);
-    std::vector<TShownEntry> lastWeek = Entries(top[1].submenu);
-    const TShownEntry* site = Find(lastWeek, L"example.com");
-    ASSERT_TRUE(site && site->submenu);
-    Opening(site->submenu);
-    std::vector<TShownEntry> pages = Entries(site->submenu);
+    std::vector<TShownEntry> pages = OpenFolder(top[1].submenu, L"example.com");
     ASSERT_EQ(pages.size(), 1u);
     UINT example = pages[0].id;
     EXPECT_GE(example, static_cast<UINT>(CmHistoryFirst));

@@ -10,51 +10,11 @@
 #include "base/files.h"
 #include "base/unique_any.h"
 #include "support/shortcuts.h"
+#include "support/startkeys.h"
 #include "support/tempdir.h"
 
 namespace qm {
 namespace {
-
-// Two registry roots of the test's own (user and machine), removed afterwards.
-class StartPlaces {
-public:
-    StartPlaces() {
-        base_ = L"Software\\QuilMarTests\\StartMan-" + std::to_wstring(::GetCurrentProcessId());
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, base_.c_str());
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          user_.put(), nullptr);
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\Machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          machine_.put(), nullptr);
-        CreateFolderTree(userFolder_.Path());
-        CreateFolderTree(commonFolder_.Path());
-    }
-    ~StartPlaces() {
-        user_.reset();
-        machine_.reset();
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, base_.c_str());
-    }
-    TStartPlaces Places() const { return {user_.get(), machine_.get(), userFolder_.Path(), commonFolder_.Path()}; }
-    HKEY Root(TStartScope scope) const { return scope == TStartScope::User ? user_.get() : machine_.get(); }
-    // Writes a value of any type under the scope's Run key.
-    void Write(TStartScope scope, const std::wstring& name, DWORD type, const void* data, DWORD size) {
-        unique_hkey key;
-        ASSERT_EQ(
-            ::RegCreateKeyExW(Root(scope), kStartRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
-            ERROR_SUCCESS);
-        ASSERT_EQ(::RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
-                  ERROR_SUCCESS);
-    }
-    void WriteString(TStartScope scope, const std::wstring& name, const std::wstring& data, DWORD type = REG_SZ) {
-        Write(scope, name, type, data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    }
-    const test::TempDir& UserFolder() const { return userFolder_; }
-    const test::TempDir& CommonFolder() const { return commonFolder_; }
-
-private:
-    std::wstring base_;
-    unique_hkey user_, machine_;
-    test::TempDir userFolder_, commonFolder_;
-};
 
 // The names among wanted in the order the registry enumerates the Run key's values.
 std::vector<std::wstring> ValueNamesOf(HKEY root, const std::vector<std::wstring>& wanted) {
@@ -77,11 +37,10 @@ std::vector<std::wstring> Names(const std::vector<TStartEntry>& entries) {
 }
 
 TEST(WindowsStartMan, ValuesThatAreNotStringsAreSkippedAndTheListingGoesOn) {
-    StartPlaces p;
-    DWORD number = 7;
+    test::TStartKeys p;
     BYTE bytes[] = {1, 2, 3};
     p.WriteString(TStartScope::User, L"First", L"\"C:\\Program Files\\App\\app.exe\" -minimized");
-    p.Write(TStartScope::User, L"Number", REG_DWORD, &number, sizeof(number));
+    p.WriteNumber(TStartScope::User, L"Number", 7);
     p.WriteString(TStartScope::User, L"Expand", L"%SystemRoot%\\notepad.exe", REG_EXPAND_SZ);
     p.Write(TStartScope::User, L"Bytes", REG_BINARY, bytes, sizeof(bytes));
     p.WriteString(TStartScope::User, L"Last", L"C:\\last.exe");
@@ -105,8 +64,8 @@ TEST(WindowsStartMan, ValuesThatAreNotStringsAreSkippedAndTheListingGoesOn) {
 }
 
 TEST(WindowsStartMan, StartupFolderFilesLeaveOutHiddenFilesAndSubfolders) {
-    StartPlaces p;
-    const test::TempDir& folder = p.UserFolder();
+    test::TStartKeys p;
+    const test::TempDir& folder = p.userFolder;
     ASSERT_TRUE(WriteFileReplacing(folder / L"tool.exe", "x"));
     ASSERT_TRUE(test::MakeShortcut(folder / L"Editor.lnk", L"C:\\windows\\notepad.exe"));
     ASSERT_TRUE(WriteFileReplacing(folder / L"desktop.ini", "[.ShellClassInfo]"));
@@ -129,15 +88,15 @@ TEST(WindowsStartMan, StartupFolderFilesLeaveOutHiddenFilesAndSubfolders) {
 }
 
 TEST(WindowsStartMan, EntriesComeInTheFiltersOrderWithTheirSources) {
-    StartPlaces p;
-    ASSERT_TRUE(WriteFileReplacing(p.CommonFolder() / L"common.exe", "x"));
-    ASSERT_TRUE(WriteFileReplacing(p.UserFolder() / L"mine.exe", "x"));
+    test::TStartKeys p;
+    ASSERT_TRUE(WriteFileReplacing(p.commonFolder / L"common.exe", "x"));
+    ASSERT_TRUE(WriteFileReplacing(p.userFolder / L"mine.exe", "x"));
     p.WriteString(TStartScope::User, L"UserValue", L"C:\\user.exe");
     p.WriteString(TStartScope::Machine, L"MachineValue", L"C:\\machine.exe /q");
     std::vector<TStartEntry> all = TWindowsStartMan(p.Places()).LoadEntries();
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[0].source, TStartSource::CommonStartupFolder);
-    EXPECT_EQ(all[0].data, p.CommonFolder() / L"common.exe");
+    EXPECT_EQ(all[0].data, p.commonFolder / L"common.exe");
     EXPECT_EQ(all[1].source, TStartSource::UserStartupFolder);
     EXPECT_EQ(all[2].source, TStartSource::UserRun);
     EXPECT_EQ(all[3].source, TStartSource::MachineRun);
@@ -146,7 +105,7 @@ TEST(WindowsStartMan, EntriesComeInTheFiltersOrderWithTheirSources) {
 }
 
 TEST(WindowsStartMan, RunValuesAreWrittenReplacedAndDeletedOneByOne) {
-    StartPlaces p;
+    test::TStartKeys p;
     TWindowsStartMan man(p.Places());
     for (TStartScope scope : {TStartScope::User, TStartScope::Machine}) {
         // The Run key is made when it is missing.
