@@ -88,6 +88,7 @@ int IconOf(const std::wstring& path, HIMAGELIST& list) {
 }  // namespace
 
 DWORD RecycleFile(const std::wstring& file) {
+    if (!PathExists(file)) return ERROR_FILE_NOT_FOUND;  // gone already: nothing to take away
     // The shell wants the list of names ended by an empty name.
     std::wstring names = file + L'\0';
     SHFILEOPSTRUCTW op{};

@@ -428,15 +428,18 @@ TEST_F(ExtrasTest, StartupManagerRemovesExactlyTheChosenRow) {
 TEST_F(ExtrasTest, StartupManagerTellsMissingFieldsAndRefusedWrites) {
     test::TStartKeys keys;
     keys.WriteString(TStartScope::Machine, L"Shared", L"C:\\shared.exe");
+    ASSERT_TRUE(WriteFileReplacing(keys.commonFolder / L"common.exe", "x"));
     Open();
     Manager().SetPlaces(keys.Places());
-    // The machine's key refuses writes, as it does for a user who is not an administrator.
+    // The machine's key and the all-users folder refuse writes, as they do for
+    // a user who is not an administrator.
     Manager().Seams().setRunValue = [](TStartScope, const std::wstring&, const std::wstring&) {
         return static_cast<LSTATUS>(ERROR_ACCESS_DENIED);
     };
     Manager().Seams().deleteRunValue = [](TStartScope, const std::wstring&) {
         return static_cast<LSTATUS>(ERROR_ACCESS_DENIED);
     };
+    Manager().Seams().recycle = [](const std::wstring&) { return static_cast<DWORD>(ERROR_ACCESS_DENIED); };
     COLORREF nameBack = 0, nameText = 0, pathBack = 0;
     std::vector<std::wstring> shownAfter;
     EXPECT_TRUE(RunStartupManager({
@@ -452,6 +455,8 @@ TEST_F(ExtrasTest, StartupManagerTellsMissingFieldsAndRefusedWrites) {
             Click(TfrmRun::kIdBtnSSAddPCStart);
             SelectRow(TfrmRun::kTabAllUsers, L"Shared");
             Click(TfrmRun::kIdBtnSSDeletePCStart);
+            SelectRow(TfrmRun::kTabAllUsers, L"common.exe");
+            Click(TfrmRun::kIdBtnSSDeletePCStart);
             for (const TShownRow& r : Shown(Manager().List(TfrmRun::kTabAllUsers))) shownAfter.push_back(r.caption);
             return true;
         },
@@ -459,12 +464,14 @@ TEST_F(ExtrasTest, StartupManagerTellsMissingFieldsAndRefusedWrites) {
     }));
     std::wstring denied = SystemErrorText(ERROR_ACCESS_DENIED);
     EXPECT_EQ(messages, (std::vector<std::wstring>{kEnterName, kEnterPath, L"Unable to add \"Name\": " + denied,
-                                                   kAskRemove, L"Unable to remove \"Shared\": " + denied}));
+                                                   kAskRemove, L"Unable to remove \"Shared\": " + denied, kAskRemove,
+                                                   L"Unable to remove \"common.exe\": " + denied}));
     EXPECT_EQ(nameBack, kFieldRed);
     EXPECT_EQ(nameText, kFieldYellow);
     EXPECT_EQ(pathBack, kFieldRed);
-    EXPECT_EQ(shownAfter, (std::vector<std::wstring>{L"Shared"}));
+    EXPECT_EQ(shownAfter, (std::vector<std::wstring>{L"Shared", L"common.exe"}));
     EXPECT_EQ(keys.Values(TStartScope::Machine).size(), 1u);
+    EXPECT_TRUE(IsExistingFile(keys.commonFolder / L"common.exe"));
 }
 
 TEST_F(ExtrasTest, StartupManagerNameFollowsTheLocationUnlessTyped) {
