@@ -32,12 +32,19 @@ struct TCommandRule {
 };
 
 constexpr TCommandRule kCommandRules[] = {
-    {CmRecord, TBusyRule::Refuse},      {CmReplayAll, TBusyRule::Refuse},
-    {CmMenuBar, TBusyRule::Anytime},    {CmStatusBar, TBusyRule::Anytime},
-    {CmRecordList, TBusyRule::Anytime}, {CmRecordMore, TBusyRule::Anytime},
-    {CmStop, TBusyRule::Anytime},       {CmHelp, TBusyRule::Anytime},
-    {CmHomePage, TBusyRule::Anytime},   {CmOnlineGuide, TBusyRule::Anytime},
-    {CmAbout, TBusyRule::Anytime},      {CmOpenApplicationPath, TBusyRule::Anytime},
+    {CmRecord, TBusyRule::Refuse},
+    {CmSearchGo,
+     TBusyRule::Refuse},  // a search during a search would only disturb it      {CmReplayAll, TBusyRule::Refuse},
+    {CmMenuBar, TBusyRule::Anytime},
+    {CmStatusBar, TBusyRule::Anytime},
+    {CmRecordList, TBusyRule::Anytime},
+    {CmRecordMore, TBusyRule::Anytime},
+    {CmStop, TBusyRule::Anytime},
+    {CmHelp, TBusyRule::Anytime},
+    {CmHomePage, TBusyRule::Anytime},
+    {CmOnlineGuide, TBusyRule::Anytime},
+    {CmAbout, TBusyRule::Anytime},
+    {CmOpenApplicationPath, TBusyRule::Anytime},
     {CmExit, TBusyRule::Anytime},  // the close request itself waits for the operation
 };
 
@@ -71,7 +78,7 @@ void TQuilmarWindow::RunCommand(unsigned id) {
 }
 
 void TQuilmarWindow::ExecuteCommand(unsigned id) {
-    if (RunItemCommand(id)) return;
+    if (RunItemCommand(id) || RunTreeCommand(id)) return;
     if (int size = TextSizeOfCommand(id)) {
         ApplyTextSize(size);
         Persist(L"text size", [this] { store_.StoreOption(settings_, keys::curTextSize); });
