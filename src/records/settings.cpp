@@ -44,6 +44,7 @@ const TOption<W> kWindowOptions[] = {
     {StatusBar1, &W::statusBar},
     {RecordList1, &W::recordList},
     {keys::AlwaysRunAsAdmin, &W::alwaysRunAsAdmin, INT_MIN, INT_MAX, true, true},
+    {cbAsRecordFileName, &W::asRecordFileName},
 };
 
 template <class T>

@@ -96,6 +96,7 @@ struct TWindowOptions {
     bool statusBar = false;               // StatusBar1
     bool recordList = true;               // RecordList1
     bool alwaysRunAsAdmin = false;        // AlwaysRunAsAdmin (common file)
+    bool asRecordFileName = false;        // cbAsRecordFileName: the send-to dialog's "As original file name"
 };
 
 // The window state stored at the end of every move or resize and on close.
