@@ -152,6 +152,7 @@ TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
             case CmSystemProperties: return !win7;
             case CmSearch: return searchEntry_;
             case CmSendToRemovable: return !removableDiskLabel_.empty();
+            case CmPaste: return ShareCommands().PasteOffered();
             case CmRunAsAdministrator:
             case CmOpenAsAdmin:
             case CmRunAsAdmin: return !flags_.startedElevated || table == TMenuTable::Main;
@@ -184,6 +185,7 @@ void TQuilmarWindow::RebuildMenus() {
 }
 
 void TQuilmarWindow::ShowPopup(TMenuTable table, POINT screen) {
+    if (table == TMenuTable::DocTree) RemovableDisks(false);  // the "Send to " submenu's removable disk
     unique_hmenu menu(BuildMenu(table, MenuStateFor(table)));
     UINT cmd = ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
     if (cmd) RunCommand(cmd);

@@ -42,6 +42,7 @@ constexpr TCommandRule kCommandRules[] = {
 };
 
 TBusyRule RuleOf(unsigned command) {
+    if (TSystemCommands::IsShellPlaceCommand(command)) return TBusyRule::Anytime;
     for (const auto& r : kCommandRules)
         if (r.command == command) return r.rule;
     return TBusyRule::Queue;
@@ -71,7 +72,7 @@ void TQuilmarWindow::RunCommand(unsigned id) {
 }
 
 void TQuilmarWindow::ExecuteCommand(unsigned id) {
-    if (RunItemCommand(id)) return;
+    if (RunItemCommand(id) || ShareCommands().Run(id) || systemCommands_.Run(id, Handle())) return;
     if (int size = TextSizeOfCommand(id)) {
         ApplyTextSize(size);
         Persist(L"text size", [this] { store_.StoreOption(settings_, keys::curTextSize); });
@@ -176,7 +177,7 @@ void TQuilmarWindow::RestartElevated() {
 }
 
 void TQuilmarWindow::ShowHelp() {
-    std::wstring help = ModuleFolder() + kProductName + L".chm";
+    std::wstring help = HelpFilePath();
     if (IsExistingFile(help))
         ShellOpen(Handle(), L"open", help);
     else
