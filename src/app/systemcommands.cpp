@@ -7,12 +7,21 @@ namespace qm {
 
 namespace {
 
-struct TPlaceCommand {
+// What a command stands for.
+template <class T>
+struct TCommandOf {
     unsigned command;
-    TShellPlace place;
+    T what;
 };
 
-constexpr TPlaceCommand kPlaceCommands[] = {
+template <class T, size_t N>
+const T* Lookup(const TCommandOf<T> (&table)[N], unsigned command) {
+    for (const TCommandOf<T>& entry : table)
+        if (entry.command == command) return &entry.what;
+    return nullptr;
+}
+
+constexpr TCommandOf<TShellPlace> kPlaceCommands[] = {
     {CmMyComputer, TShellPlace::MyComputer},
     {CmMyDocuments, TShellPlace::MyDocuments},
     {CmToggleDesktop, TShellPlace::ToggleDesktop},
@@ -33,12 +42,7 @@ constexpr TPlaceCommand kPlaceCommands[] = {
     {CmDisplayScreenSaver, TShellPlace::DisplayScreenSaver},
 };
 
-struct TExitCommand {
-    unsigned command;
-    TSystemExit what;
-};
-
-constexpr TExitCommand kExitCommands[] = {
+constexpr TCommandOf<TSystemExit> kExitCommands[] = {
     {CmLogOff, TSystemExit::LogOff},
     {CmRestart, TSystemExit::Restart},
     {CmShutDown, TSystemExit::ShutDown},
@@ -46,21 +50,15 @@ constexpr TExitCommand kExitCommands[] = {
 
 }  // namespace
 
-bool TSystemCommands::IsShellPlaceCommand(unsigned command) {
-    for (const TPlaceCommand& p : kPlaceCommands)
-        if (p.command == command) return true;
-    return false;
-}
+bool TSystemCommands::IsShellPlaceCommand(unsigned command) { return Lookup(kPlaceCommands, command) != nullptr; }
 
 bool TSystemCommands::Run(unsigned command, HWND owner) {
-    for (const TPlaceCommand& p : kPlaceCommands) {
-        if (p.command != command) continue;
-        Guarded(L"shell place", [&] { OpenShellPlace(p.place, owner, seams_); });
+    if (const TShellPlace* place = Lookup(kPlaceCommands, command)) {
+        Guarded(L"shell place", [&] { OpenShellPlace(*place, owner, seams_); });
         return true;
     }
-    for (const TExitCommand& e : kExitCommands) {
-        if (e.command != command) continue;
-        Guarded(L"system exit", [&] { ExitSystem(e.what, owner, seams_); });
+    if (const TSystemExit* what = Lookup(kExitCommands, command)) {
+        Guarded(L"system exit", [&] { ExitSystem(*what, owner, seams_); });
         return true;
     }
     if (command != CmClearRecentDocuments) return false;

@@ -109,6 +109,9 @@ TSendToSeams TSendToSeams::Real() {
     s.folderPath = [](int csidl) { return SpecialFolder(csidl); };
     s.removableRoots = [] { return RemovableDriveRoots(); };
     s.toggleDesktop = [] { CallShellApplication(L"ToggleDesktop"); };
+    s.shortcut = [](const std::wstring& target, const std::wstring& name, const std::wstring& folder) {
+        return CreateShortcut(target, name, folder);
+    };
     return s;
 }
 
@@ -178,7 +181,7 @@ std::wstring TSendTo::ShortcutTarget(const std::wstring& path) const {
 
 void TSendTo::AddShortcut(const std::wstring& target, const std::wstring& name, const std::wstring& folder,
                           TSendReport& report) {
-    HRESULT hr = CreateShortcut(target, name, folder);
+    HRESULT hr = seams_.shortcut ? seams_.shortcut(target, name, folder) : E_NOTIMPL;
     if (FAILED(hr)) report.Add(JoinPath(folder, SafeFileName(name) + kShortcutExt), hr);
 }
 
@@ -260,10 +263,13 @@ TExportResult TSendTo::ExportRecord(const TDocTree& all, const TItemTable& items
             AddShortcut(ShortcutTarget(path), node->Text(), result.folder, result.report);
             continue;
         }
-        // A program with its documents: a subfolder of the documents' shortcuts.
+        // A program with its documents: a subfolder of the documents'
+        // shortcuts (two programs of one name share it).
         std::wstring group = JoinPath(result.folder, SafeFileName(node->Text()));
-        if (!IsExistingFolder(group) && !::CreateDirectoryW(LongPathForm(group).c_str(), nullptr)) {
-            result.report.Add(group, HRESULT_FROM_WIN32(::GetLastError()));
+        if (!IsExistingFolder(group))
+            group = ClaimFreeName(result.folder, SafeFileName(node->Text()), L"", true, error);
+        if (group.empty()) {
+            result.report.Add(JoinPath(result.folder, SafeFileName(node->Text())), HRESULT_FROM_WIN32(error));
             continue;
         }
         int children = 0;

@@ -29,6 +29,8 @@ struct TSendToSeams {
     std::function<std::vector<std::wstring>()> removableRoots;
     // Shows the desktop ("Shell.Application" ToggleDesktop).
     std::function<void()> toggleDesktop;
+    // Writes one shortcut (CreateShortcut).
+    std::function<HRESULT(const std::wstring& target, const std::wstring& name, const std::wstring& folder)> shortcut;
 
     static TSendToSeams Real();
 };

@@ -307,6 +307,29 @@ TEST_F(ShareTest, SendToExportsTheRecordThroughTheDialog) {
     EXPECT_EQ(ReadFileBytes(target / L"already.txt").value_or(""), "keep");
     EXPECT_EQ(effects, std::vector<std::wstring>{L"shell explore " + target.Path()});
     ::SetFileAttributesW(out.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // Again, with the folder kept from last time and one shortcut that cannot
+    // be written: a second folder, and one message that names what failed.
+    effects.clear();
+    window->ShareCommands().SendTo().Seams().shortcut = [](const std::wstring& target, const std::wstring& name,
+                                                           const std::wstring& folder) {
+        return name == L"Music" ? E_ACCESSDENIED : CreateShortcut(target, name, folder);
+    };
+    TDialogScript::Start([] { return ::FindWindowW(L"#32770", L"Send To"); }, {[&] {
+                             ::PostMessageW(::FindWindowW(L"#32770", L"Send To"), WM_COMMAND, IDOK, 0);
+                             return true;
+                         }});
+    window->RunCommand(CmSendToRecord);
+    EXPECT_TRUE(TDialogScript::Completed());
+    std::wstring again = target / L"QuilMar (2)";
+    EXPECT_TRUE(IsExistingFile(again + L"\\Editor\\one.txt.lnk"));
+    EXPECT_FALSE(IsExistingFile(again + L"\\Music.lnk"));
+    ASSERT_EQ(effects.size(), 2u);
+    EXPECT_EQ(effects[0], L"shell explore " + target.Path());
+    EXPECT_NE(effects[1].find(L"The record was not sent completely to " + again + L":\n" + again + L"\\Music.lnk: "),
+              std::wstring::npos)
+        << WideToUtf8(effects[1]);
+    ::SetFileAttributesW(again.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(SendToDialog, RefusesNamesAndFoldersThatCannotHoldTheExport) {

@@ -140,6 +140,7 @@ protected:
     std::unique_ptr<TEffectsOverride> effects;
     std::wstring desktop = dir / L"Desktop";
     std::wstring help = dir / L"prog\\QuilMar.chm";
+    std::wstring failingName;  // the shortcut of this name cannot be written
 
     void SetUp() override {
         CreateFolderTree(desktop);
@@ -165,6 +166,10 @@ protected:
         s.folderPath = [this](int csidl) { return csidl == CSIDL_DESKTOP ? desktop : dir / L"Documents"; };
         s.removableRoots = [] { return std::vector<std::wstring>{L"E:\\", L"F:\\"}; };
         s.toggleDesktop = [this] { calls.push_back(L"toggle desktop"); };
+        s.shortcut = [this](const std::wstring& target, const std::wstring& name, const std::wstring& folder) {
+            if (name == failingName) return E_ACCESSDENIED;
+            return CreateShortcut(target, name, folder);
+        };
         return TSendTo(std::move(s), help);
     }
 };
@@ -319,6 +324,23 @@ TEST_F(SendToTest, AnExportThatCannotBeMadeSaysWhatFailed) {
     ShowSendReport(nullptr, L"The record could not be sent:", r.report);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0], L"message The record could not be sent:\n" + r.report.failures[0]);
+}
+
+TEST_F(SendToTest, APartialExportGoesOnAndSaysWhatFailed) {
+    TRecordModel model;
+    // "x" comes first and takes "x.lnk"; the group "x.lnk" then gets a folder of another name.
+    Build(model, {{L"x", L"C:\\x.exe"},
+                  {L"x.lnk", L"C:\\Tools\\x.exe", {{L"locked", L"C:\\docs\\l.txt"}, {L"fine", L"C:\\docs\\f.txt"}}},
+                  {L"z", L"C:\\z.exe"}});
+    failingName = L"locked";
+    TSendTo sendTo = Make();
+    TExportResult r = sendTo.ExportRecord(model.all, model.items, {dir / L"out", L"QuilMar", false, false}, nullptr);
+    EXPECT_EQ(Names(r.folder), (std::vector<std::wstring>{L"Desktop.ini", L"x.lnk", L"x.lnk (2)", L"z.lnk"}));
+    EXPECT_EQ(Names(r.folder + L"\\x.lnk (2)"), std::vector<std::wstring>{L"fine.lnk"});
+    ASSERT_EQ(r.report.failures.size(), 1u);
+    EXPECT_TRUE(StartsWith(r.report.failures[0], r.folder + L"\\x.lnk (2)\\locked.lnk: "))
+        << WideToUtf8(r.report.failures[0]);
+    ::SetFileAttributesW(r.folder.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(SendReport, OneMessageListsAtMostTwelveFailures) {
