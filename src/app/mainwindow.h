@@ -26,6 +26,8 @@
 #include "app/renamedialog.h"
 #include "app/replayprompt.h"
 #include "app/runvalue.h"
+#include "app/sharecommands.h"
+#include "app/systemcommands.h"
 #include "app/treemenu.h"
 #include "app/treepane.h"
 #include "capture/pagetitle.h"
@@ -124,6 +126,11 @@ public:
     static constexpr UINT_PTR kTimerFinish = 0x5E7;
     static constexpr UINT kFinishTimerMs = 3000;
     TFrmMySettings* SettingsDialog() { return settingsDialog_.get(); }
+
+    // Clipboard, send to and the record export (mainwindow_share.cpp); the
+    // Windows places and the system commands.
+    TShareCommands& ShareCommands();
+    TSystemCommands& SystemCommands() { return systemCommands_; }
 
     // Recording (mainwindow_record.cpp): the record command ("Scan and Add"),
     // the record operation and the desktop sources it reads (tests hand in fakes).
@@ -282,6 +289,8 @@ private:
     std::unique_ptr<IOpenLocations> locationScan_;
     std::unique_ptr<TRunAsAdmin> runAsAdmin_;
     std::unique_ptr<TItemLauncher> launcher_;
+    std::unique_ptr<TShareCommands> shareCommands_;
+    TSystemCommands systemCommands_;
 
     // Dialogs, kept for the life of the window.
     std::unique_ptr<TFrmMySettings> settingsDialog_;

@@ -45,6 +45,7 @@ unique_hmenu TQuilmarWindow::BuildTreeMenu() {
         progress_.SetHint(item->path);  // the hint line follows the node, as for every item command
         node = TMenuNode{item->path, item->hasChildren};
     }
+    RemovableDisks(false);  // the "Send to " submenu's removable disk
     treeMenuPlan_ = PlanTreeMenu(node, trees_.ActiveTab() == 0, flags_.startedElevated, model_, documentsFolder_);
     unique_hmenu menu(BuildMenu(TMenuTable::DocTree, MenuStateFor(TMenuTable::DocTree)));
     if (HMENU recent = SubmenuById(menu.get(), CmRecentFirst)) {

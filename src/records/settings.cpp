@@ -47,6 +47,7 @@ const TOption<W> kWindowOptions[] = {
     {EdtAction, &W::addAddress},
     {NeedAlterName, &W::needAlterName},
     {FrmActionAddInd, &W::addItemsPage, 0, 4, true, false, kSectionAddDocument},
+    {cbAsRecordFileName, &W::asRecordFileName},
 };
 
 template <class T>

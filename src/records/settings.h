@@ -99,6 +99,7 @@ struct TWindowOptions {
     std::wstring addAddress;              // EdtAction: the add-items dialog's last address
     bool needAlterName = false;           // NeedAlterName
     int addItemsPage = 0;                 // FrmActionAddInd (section "AddDocumentForm")
+    bool asRecordFileName = false;        // cbAsRecordFileName: the send-to dialog's "As original file name"
 };
 
 // The window state stored at the end of every move or resize and on close.
