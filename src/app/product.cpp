@@ -14,5 +14,6 @@ std::wstring CommonDataFolder() { return JoinPath(SpecialFolder(CSIDL_COMMON_DOC
 
 std::wstring HandoffFilePath() { return JoinPath(UserDataFolder(), kHandoffFileName); }
 std::wstring ContextMenuFilePath() { return JoinPath(UserDataFolder(), kContextMenuFileName); }
+std::wstring HelpFilePath() { return ModuleFolder() + kProductName + L".chm"; }
 
 }  // namespace qm

@@ -32,5 +32,7 @@ std::wstring CommonDataFolder();
 
 std::wstring HandoffFilePath();
 std::wstring ContextMenuFilePath();
+// The program's help file, beside the program: "QuilMar.chm".
+std::wstring HelpFilePath();
 
 }  // namespace qm

@@ -28,8 +28,9 @@ bool ShellOpen(HWND owner, const std::wstring& verb, const std::wstring& file, c
     return reinterpret_cast<INT_PTR>(Effects().shellExecute(owner, verb, file, parameters, show)) > 32;
 }
 
-bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption) {
-    return Effects().messageBox(owner, text, caption, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption, TDefaultAnswer answer) {
+    UINT type = MB_OKCANCEL | MB_ICONINFORMATION | (answer == TDefaultAnswer::Cancel ? MB_DEFBUTTON2 : 0);
+    return Effects().messageBox(owner, text, caption, type) == IDOK;
 }
 
 }  // namespace qm

@@ -6,8 +6,6 @@
 #include <cwchar>
 #include <limits>
 
-#include "base/unique_any.h"
-
 namespace qm {
 
 namespace {
@@ -16,6 +14,18 @@ bool IsBlank(wchar_t c) { return c <= L' '; }
 std::wstring MapCase(std::wstring_view s, DWORD flag) {
     if (s.empty()) return {};
     std::wstring out(s);
+    // Plain ASCII maps the same in the invariant locale without the call,
+    // which the recorder's lookups make for every path they compare.
+    bool ascii = true;
+    for (wchar_t c : s) ascii = ascii && c < 0x80;
+    if (ascii) {
+        const bool lower = flag == LCMAP_LOWERCASE;
+        for (wchar_t& c : out) {
+            if (lower && c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+            if (!lower && c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+        }
+        return out;
+    }
     int n = ::LCMapStringW(LOCALE_INVARIANT, flag, s.data(), static_cast<int>(s.size()), out.data(),
                            static_cast<int>(out.size()));
     if (n <= 0) return std::wstring(s);
@@ -193,16 +203,6 @@ std::wstring Format(const wchar_t* fmt, ...) {
         }
     }
     return {};
-}
-
-std::wstring SystemErrorText(unsigned long error) {
-    wchar_t* text = nullptr;
-    DWORD n =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    unique_hlocal owned(text);
-    std::wstring message = n && text ? Trim(std::wstring_view(text, n)) : std::wstring();
-    return message.empty() ? Format(L"Error %lu", error) : message;
 }
 
 }  // namespace qm

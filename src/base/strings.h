@@ -47,8 +47,4 @@ bool TryParseInt(std::wstring_view s, int& value);
 // printf-style formatting into a wide string ("%ls" for wide arguments).
 std::wstring Format(const wchar_t* fmt, ...);
 
-// The system's text for an error code, trimmed ("Access is denied."); the code
-// in figures when the system has none.
-std::wstring SystemErrorText(unsigned long error);
-
 }  // namespace qm

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/strings.h"
 #include "base/unique_any.h"
 
 namespace qm {
@@ -62,6 +63,15 @@ bool IsWow64() {
         return fn && fn(::GetCurrentProcess(), &result) && result;
     }();
     return wow64;
+}
+
+std::wstring SystemErrorText(unsigned long code) {
+    wchar_t* text = nullptr;
+    DWORD n =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    unique_hlocal owner(text);
+    return n && text ? Trim(std::wstring_view(text, n)) : std::wstring();
 }
 
 }  // namespace qm

@@ -1,5 +1,6 @@
 // Facts about the running process and system that more than one program needs.
 #pragma once
+#include <string>
 
 namespace qm {
 
@@ -10,5 +11,8 @@ bool IsAdmin();
 
 // The process is a 32-bit process on 64-bit Windows (asked once).
 bool IsWow64();
+
+// The system's text for an error code, trimmed (empty when it has none).
+std::wstring SystemErrorText(unsigned long code);
 
 }  // namespace qm

@@ -10,6 +10,7 @@
 #include "base/guarded.h"
 #include "base/pathtext.h"
 #include "base/strings.h"
+#include "base/system.h"
 #include "base/unique_any.h"
 #include "capture/links.h"
 #include "ui/filechooser.h"
@@ -18,6 +19,12 @@ namespace qm {
 namespace {
 
 using namespace layout;
+
+// The system's reason for a failed change, or the code itself where it has none.
+std::wstring FailureText(DWORD error) {
+    std::wstring text = SystemErrorText(error);
+    return text.empty() ? Format(L"Error %lu", error) : text;
+}
 
 // Layout in dialog units: about 755 by 539 pixels of window at 96 dots per inch.
 constexpr short kWidth = 500;
@@ -280,8 +287,7 @@ void TfrmRun::RemoveSelected() {
         DWORD status = row->entry.FromRunKey() ? static_cast<DWORD>(seams_.deleteRunValue(scope, row->entry.name))
                                                : seams_.recycle(row->entry.data);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-            failures +=
-                Format(L"Unable to remove \"%ls\": %ls\n", row->caption.c_str(), SystemErrorText(status).c_str());
+            failures += Format(L"Unable to remove \"%ls\": %ls\n", row->caption.c_str(), FailureText(status).c_str());
     }
     Refresh(pages_.Active());
     if (!failures.empty()) Error(Trim(failures));
@@ -311,7 +317,7 @@ void TfrmRun::AddFromFields() {
     LSTATUS status = seams_.setRunValue(scope, name, location);
     Refresh(pages_.Active());
     if (status != ERROR_SUCCESS)
-        Error(Format(L"Unable to add \"%ls\": %ls", name.c_str(), SystemErrorText(static_cast<DWORD>(status)).c_str()));
+        Error(Format(L"Unable to add \"%ls\": %ls", name.c_str(), FailureText(static_cast<DWORD>(status)).c_str()));
 }
 
 void TfrmRun::ShowRowInFields(int row) {

@@ -19,6 +19,7 @@
 #include "base/effects.h"
 #include "base/files.h"
 #include "base/strings.h"
+#include "base/system.h"
 #include "gui/dialogscript.h"
 #include "support/fakecapture.h"
 #include "support/httpsserver.h"
