@@ -8,6 +8,8 @@
 #include "base/pathtext.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
+#include "base/system.h"
+#include "capture/links.h"
 #include "capture/pathutil.h"
 
 namespace qm {
@@ -76,7 +78,36 @@ std::vector<std::wstring> ValueNames(HKEY key) {
     return names;
 }
 
+// A bare program name ("helper.exe", "helper") as Windows finds it on the search path.
+std::wstring SearchedProgram(const std::wstring& program) {
+    if (program.find_first_of(L"\\/:") != std::wstring::npos) return program;
+    wchar_t found[MAX_PATH];
+    DWORD n = ::SearchPathW(nullptr, program.c_str(), L".exe", MAX_PATH, found, nullptr);
+    return n > 0 && n < MAX_PATH ? std::wstring(found) : program;
+}
+
+// Programs whose windows stand for many things: never a startup program.
+bool IsSharedHost(const std::wstring& lowerPath) {
+    std::wstring name = FileNameOf(lowerPath);
+    return name == L"explorer.exe" || name == L"rundll32.exe" || name == L"dllhost.exe" || name == L"quilmar.exe" ||
+           lowerPath == ToLower(ModulePath());
+}
+
 }  // namespace
+
+std::wstring StartupProgramOf(const TStartEntry& entry) {
+    std::wstring target;
+    if (entry.FromRunKey()) {
+        target = SearchedProgram(SplitStartCommand(entry.data).program);
+    } else {
+        target = entry.data;
+        if (ToLower(ExtensionOf(target)) == L".lnk") target = ResolveLink(target);
+    }
+    if (IsWebAddress(target)) return {};
+    std::wstring program = ToLower(Trim(NormaliseLocation(Trim(target))));
+    if (ExtensionOf(program) != L".exe" || IsSharedHost(program)) return {};
+    return program;
+}
 
 TStartCommand SplitStartCommand(const std::wstring& command) {
     std::wstring text = Trim(command);
@@ -154,9 +185,13 @@ std::vector<TStartEntry> TWindowsStartMan::FolderEntries(TStartScope scope) cons
 }
 
 std::vector<TStartEntry> TWindowsStartMan::RunEntries(TStartScope scope) const {
+    return RunEntries(scope, View(scope));
+}
+
+std::vector<TStartEntry> TWindowsStartMan::RunEntries(TStartScope scope, REGSAM view) const {
     std::vector<TStartEntry> entries;
     unique_hkey key;
-    if (::RegOpenKeyExW(Root(scope), kStartRunKey, 0, KEY_QUERY_VALUE | View(scope), key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(Root(scope), kStartRunKey, 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS)
         return entries;
     TStartSource source = scope == TStartScope::User ? TStartSource::UserRun : TStartSource::MachineRun;
     for (std::wstring& name : ValueNames(key.get())) {
@@ -172,6 +207,36 @@ std::vector<TStartEntry> TWindowsStartMan::LoadEntries() const {
          {FolderEntries(TStartScope::User), RunEntries(TStartScope::User), RunEntries(TStartScope::Machine)})
         all.insert(all.end(), part.begin(), part.end());
     return all;
+}
+
+std::vector<TStartEntry> TWindowsStartMan::FilterEntries() const {
+    std::vector<TStartEntry> all = LoadEntries();
+    // 32-bit programs registered for all users sit in the 32-bit view; on
+    // 32-bit Windows both views are the one key, read twice to no harm.
+    std::vector<TStartEntry> wow = RunEntries(TStartScope::Machine, KEY_WOW64_32KEY);
+    all.insert(all.end(), wow.begin(), wow.end());
+    return all;
+}
+
+void TWindowsStartMan::SetPlaces(TStartPlaces places) {
+    places_ = std::move(places);
+    programs_.reset();
+}
+
+bool TWindowsStartMan::IsStartupProgram(const std::wstring& path) {
+    std::wstring target = ToLower(Trim(path));
+    if (target.empty()) return false;
+    if (!programs_) {
+        std::vector<std::wstring> programs;
+        for (const TStartEntry& entry : FilterEntries()) {
+            std::wstring program = StartupProgramOf(entry);
+            if (!program.empty()) programs.push_back(std::move(program));
+        }
+        programs_ = std::move(programs);
+    }
+    for (const std::wstring& program : *programs_)
+        if (program == target) return true;
+    return false;
 }
 
 bool TWindowsStartMan::HasRunValue(TStartScope scope, const std::wstring& name) const {

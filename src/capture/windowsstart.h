@@ -8,8 +8,11 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "capture/sources.h"
 
 namespace qm {
 
@@ -59,11 +62,29 @@ struct TStartCommand {
 // "http:" or "https:" are a program of their own.
 TStartCommand SplitStartCommand(const std::wstring& command);
 
-class TWindowsStartMan {
+// The program a startup entry starts, lower-cased and normalised, as the filter
+// compares it with a running program's path: a Startup-folder shortcut through
+// its target, a Run command through the program it names. Only an executable
+// counts: a document (which would stand for every window of the program that
+// opens it), an address, and the shell's hosts (explorer,
+// rundll32, dllhost) and this program give nothing.
+std::wstring StartupProgramOf(const TStartEntry& entry);
+
+class TWindowsStartMan : public IStartupFilter {
 public:
     explicit TWindowsStartMan(TStartPlaces places = {});
 
     const TStartPlaces& Places() const { return places_; }
+    // Other roots and folders; the filter reads its entries again on next use.
+    void SetPlaces(TStartPlaces places);
+
+    // A running program (its executable path) is started by one of the
+    // entries. The entries are read on the first call and kept: what is added
+    // or removed later counts from the next program start.
+    bool IsStartupProgram(const std::wstring& path) override;
+    // The entries the filter reads: LoadEntries' and, on 64-bit Windows, the
+    // machine's Run values of the 32-bit view as well (Windows starts both).
+    std::vector<TStartEntry> FilterEntries() const;
 
     // The Startup folder of a scope with a trailing "\", or empty when unknown.
     std::wstring StartupFolder(TStartScope scope) const;
@@ -95,8 +116,10 @@ public:
 private:
     HKEY Root(TStartScope scope) const;
     static REGSAM View(TStartScope scope);
+    std::vector<TStartEntry> RunEntries(TStartScope scope, REGSAM view) const;
 
     TStartPlaces places_;
+    std::optional<std::vector<std::wstring>> programs_;  // the filter's, once read
 };
 
 }  // namespace qm

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "base/files.h"
+#include "base/strings.h"
 #include "base/unique_any.h"
 #include "support/shortcuts.h"
 #include "support/startkeys.h"
@@ -175,6 +176,89 @@ TEST(WindowsStartMan, StartCommandsSplitIntoProgramAndArguments) {
         EXPECT_EQ(split.arguments, c.arguments) << c.command;
     }
     ::SetEnvironmentVariableW(L"QM_TEST_TOOLS", nullptr);
+}
+
+}  // namespace
+}  // namespace qm
+
+// ---- The startup filter ------------------------------------------------------------
+
+namespace qm {
+namespace {
+
+struct TProgramCase {
+    const char* name;
+    TStartSource source;
+    std::wstring data;    // "<dir>" stands for the test's folder
+    std::wstring wanted;  // "<dir>" likewise; empty: not a startup program
+};
+
+std::wstring InDir(std::wstring text, const std::wstring& dir) {
+    for (size_t at; (at = text.find(L"<dir>")) != std::wstring::npos;) text.replace(at, 5, dir);
+    return text;
+}
+
+TEST(StartupFilter, OnlyExecutablesAnEntryStartsCount) {
+    test::TempDir dir;
+    ASSERT_TRUE(CreateFolderTree(dir / L"App Dir"));
+    for (const wchar_t* file : {L"helper.exe", L"App Dir\\app.exe", L"notes.txt"})
+        ASSERT_TRUE(WriteFileReplacing(dir / file, "x"));
+    ASSERT_TRUE(test::MakeShortcut(dir / L"helper.lnk", dir / L"helper.exe"));
+    ASSERT_TRUE(test::MakeShortcut(dir / L"notes.lnk", dir / L"notes.txt"));
+    std::wstring d = ToLower(dir.Path());
+    const TProgramCase cases[] = {
+        {"quoted with arguments", TStartSource::UserRun, L"\"<dir>\\helper.exe\" -minimized", L"<dir>\\helper.exe"},
+        {"unquoted with a blank", TStartSource::MachineRun, L"<dir>\\App Dir\\app.exe -min",
+         L"<dir>\\app dir\\app.exe"},
+        {"case and blanks", TStartSource::UserRun, L"  \"<dir>\\HELPER.EXE\"  ", L"<dir>\\helper.exe"},
+        {"a shortcut through its target", TStartSource::UserStartupFolder, L"<dir>\\helper.lnk", L"<dir>\\helper.exe"},
+        {"a document in the folder", TStartSource::CommonStartupFolder, L"<dir>\\notes.txt", L""},
+        {"a shortcut to a document", TStartSource::UserStartupFolder, L"<dir>\\notes.lnk", L""},
+        {"a rundll32 line", TStartSource::UserRun, L"rundll32 shell32.dll,Control_RunDLL", L""},
+        {"rundll32 in full", TStartSource::UserRun, L"C:\\windows\\system32\\rundll32.exe x.dll,Entry", L""},
+        {"explorer", TStartSource::MachineRun, L"C:\\windows\\explorer.exe /n", L""},
+        {"dllhost", TStartSource::MachineRun, L"C:\\windows\\system32\\dllhost.exe /Processid:{x}", L""},
+        {"this program", TStartSource::UserRun, L"\"C:\\Program Files\\QuilMar\\quilmar.exe\" /run", L""},
+        {"an address", TStartSource::UserRun, L"https://example.com/app.exe", L""},
+        {"an empty value", TStartSource::UserRun, L"", L""},
+    };
+    for (const TProgramCase& c : cases)
+        EXPECT_EQ(StartupProgramOf({c.source, L"n", InDir(c.data, dir.Path())}), InDir(c.wanted, d)) << c.name;
+    // A bare name is found where Windows finds it.
+    std::wstring notepad = StartupProgramOf({TStartSource::UserRun, L"n", L"notepad.exe"});
+    EXPECT_NE(notepad.find(L":\\"), std::wstring::npos) << WideToUtf8(notepad);
+    EXPECT_EQ(FileNameOf(notepad), L"notepad.exe");
+}
+
+TEST(StartupFilter, ARunningProgramIsStartedByARunValueOrAStartupShortcut) {
+    test::TStartKeys keys;
+    test::TempDir progs;
+    for (const wchar_t* file : {L"runner.exe", L"linked.exe", L"other.exe"})
+        ASSERT_TRUE(WriteFileReplacing(progs / file, "x"));
+    keys.WriteString(TStartScope::User, L"Runner", L"\"" + (progs / L"runner.exe") + L"\" -minimized");
+    keys.WriteNumber(TStartScope::Machine, L"Flag", 1);  // not a string: skipped, the rest still read
+    ASSERT_TRUE(test::MakeShortcut(keys.userFolder / L"linked.lnk", progs / L"linked.exe"));
+    ASSERT_TRUE(WriteFileReplacing(keys.commonFolder / L"readme.txt", "a document"));
+
+    TWindowsStartMan filter(keys.Places());
+    EXPECT_TRUE(filter.IsStartupProgram(progs / L"runner.exe"));
+    EXPECT_TRUE(filter.IsStartupProgram(L" " + ToUpper(progs / L"LINKED.EXE") + L" "));
+    EXPECT_FALSE(filter.IsStartupProgram(progs / L"other.exe"));
+    EXPECT_FALSE(filter.IsStartupProgram(L"C:\\windows\\system32\\notepad.exe"));  // the document's program
+    EXPECT_FALSE(filter.IsStartupProgram(L""));
+
+    // Read once: a value added later counts from the next start.
+    keys.WriteString(TStartScope::Machine, L"Other", progs / L"other.exe");
+    EXPECT_FALSE(filter.IsStartupProgram(progs / L"other.exe"));
+    filter.SetPlaces(keys.Places());
+    EXPECT_TRUE(filter.IsStartupProgram(progs / L"other.exe"));
+}
+
+TEST(StartupFilter, EmptySourcesFilterNothing) {
+    test::TStartKeys keys;
+    TWindowsStartMan filter(keys.Places());
+    EXPECT_TRUE(filter.FilterEntries().empty());
+    EXPECT_FALSE(filter.IsStartupProgram(L"C:\\windows\\system32\\notepad.exe"));
 }
 
 }  // namespace
