@@ -30,6 +30,7 @@ enum TCommand : unsigned {
     CmFullCollapse, CmCloseAll, CmDeleteSelected, CmDeleteAll, CmDeleteInvalid,
     // Controls and keys
     CmStop, CmSmartRecord, CmSearchGo, CmQuickOpen, CmSaveAsNewRecord, CmAddToRecord,
+    CmFilterOpen, CmFilterOpenFolder,  // the startup list's "Open" and "Open container Folder"
     CmRecentFirst = 45000,  // the "Recent" submenu; its entries follow it
     // The "&Internet Explorer" menu's "Favorites" and "History" submenus and
     // their entries: a range of their own, which no control and no other

@@ -41,6 +41,7 @@ using K = TMenuKind;
 const TMenuEntry kMain[] = {
     {K::Submenu, 0, L"&QuilMar"},
         {K::Item, CmRecord, L"Record"},
+        {K::Check, CmSmartRecord, L"Smart Record"},
         {K::Item, CmAdd, L"Add ..."},
         SEP,
         {K::Item, CmReplayAll, L"&Replay All"},
@@ -182,6 +183,14 @@ const TMenuEntry kShutdown[] = {
     {K::Item, CmShutDown, L"&Turn Off"},
 };
 
+const TMenuEntry kFilterStartup[] = {
+    {K::Item, CmAddToRecord, L"Add to Record"},
+    {K::Item, CmFilterOpen, L"Open"},
+    {K::Item, CmFilterOpenFolder, L"Open container Folder"},
+    SEP,
+    {K::Item, CmSettings, L"Settings..."},
+};
+
 #undef SEP
 #undef END
 // clang-format on
@@ -246,6 +255,7 @@ const TMenuEntry* MenuTable(TMenuTable table, size_t& count) {
         case TMenuTable::RecList: count = std::size(kRecList); return kRecList;
         case TMenuTable::DocTree: count = std::size(kDocTree); return kDocTree;
         case TMenuTable::Shutdown: count = std::size(kShutdown); return kShutdown;
+        case TMenuTable::FilterStartup: count = std::size(kFilterStartup); return kFilterStartup;
     }
     count = 0;
     return nullptr;

@@ -691,7 +691,7 @@ TEST_F(BrowserMenusTest, TheMenusAreBuiltAgainWithTheMainMenuAndKeepNoDeadHandle
 TEST_F(BrowserMenusTest, TheMenusCommandsHaveARangeNoOtherCommandOrControlUses) {
     Open();
     for (TMenuTable table : {TMenuTable::Main, TMenuTable::App, TMenuTable::More, TMenuTable::RecList,
-                             TMenuTable::DocTree, TMenuTable::Shutdown}) {
+                             TMenuTable::DocTree, TMenuTable::Shutdown, TMenuTable::FilterStartup}) {
         size_t count = 0;
         const TMenuEntry* entries = MenuTable(table, count);
         for (size_t i = 0; i < count; ++i) {
