@@ -737,9 +737,11 @@ void TRecorder::RecordOpenLocations(bool& somethingNew) {
         });
     }
     if (!options_.webpage || !locationSource_) return;
+    // A page already in the record is nothing new: a tick with a browser open
+    // would otherwise rewrite the record every time.
     for (const TLocationPair& page : locationSource_->BrowserPages()) {
-        somethingNew = true;
         if (!IsRecordedLocation(page.location)) {
+            somethingNew = true;
             AddNewFileNameToDocTree(page.location, page.title);
             lastRecordedPath_ = page.location;
             Pump();
