@@ -149,10 +149,7 @@ void TQuilmarWindow::CreateDialogs() {
     // The settings dialog lives as long as the window.
     TSettingsDialogHooks settingsHooks;
     settingsHooks.listRecords = [this] { records_->ListRecords(); };
-    settingsHooks.relaunchElevated = [this] {
-        Persist(L"reopen settings", [this] { store_.StoreReopen(TReopen::Settings); });
-        RestartElevated();
-    };
+    settingsHooks.relaunchElevated = RelaunchReopening(TReopen::Settings);
     settingsHooks.startedElevated = flags_.startedElevated;
     settingsDialog_ = std::make_unique<TFrmMySettings>(std::move(settingsHooks));
 }
@@ -179,6 +176,7 @@ TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
             case CmRecordList: return settings_.window.recordList;
             case CmSearch: return trees_.SearchShown();
             case CmReplayAtStart: return settings_.record.runSelectedRecs;
+            case CmSmartRecord: return commandBar_.SmartRecordChecked();
             case CmAlwaysRunAsAdmin: return settings_.window.alwaysRunAsAdmin;
             case CmOpenLocationAfterPaste: return settings_.window.openLocationAfterPaste;
             case CmOpenLocationAfterSent: return settings_.window.openLocationAfterSendTo;
@@ -243,6 +241,7 @@ void TQuilmarWindow::ApplySettings() {
     if (!settings_.record.displayPCStartFilterList) filterList_.Show(false);
     ApplyTextSize(settings_.window.textSize);
     commandBar_.SetInterval(settings_.record.recordInterval);
+    smartRecord_.IntervalChanged(settings_.record.recordInterval);  // a running timer follows
     RebuildMenus();
     Layout();
 }
@@ -350,6 +349,7 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void TQuilmarWindow::OnTimer(UINT_PTR id) {
     if (id == kTimerFirstRun) Guarded(L"first run", [this] { FirstRun(); });
     if (id == kTimerFinish) TimerFinishTimer();
+    if (id == kTimerContinueRecord) smartRecord_.Tick();
 }
 
 void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
@@ -360,6 +360,11 @@ void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
     if (commandBar_.IsInterval(from)) return;
     if (from == trees_.SearchCombo()) {
         if (code == CBN_KILLFOCUS) guard_.RunOrQueue(L"search", [this] { RunSearch(true); });
+        return;
+    }
+    if (filterList_.IsCloseButton(from)) {
+        filterList_.Show(false);
+        Layout();
         return;
     }
     if (progress_.IsStopButton(from)) {
@@ -381,6 +386,7 @@ void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
 void TQuilmarWindow::OnHScroll(HWND from, int code) {
     if (!commandBar_.IsInterval(from)) return;
     settings_.record.recordInterval = commandBar_.IntervalMoved();
+    smartRecord_.IntervalChanged(settings_.record.recordInterval);
     if (code == TB_ENDTRACK) Persist(L"interval", [this] { store_.StoreOption(settings_, keys::tbRecordInterval); });
 }
 
@@ -396,6 +402,8 @@ void TQuilmarWindow::OnContextMenu(HWND from, POINT pt) {
     if (pt.x == -1 && pt.y == -1) ::GetCursorPos(&pt);
     if (from == recordList_.Handle())
         ShowPopup(TMenuTable::RecList, pt);
+    else if (from == filterList_.List().Handle())
+        ShowPopup(TMenuTable::FilterStartup, pt);
     else if (from == Handle() || from == trees_.Tabs())
         ShowPopup(TMenuTable::App, pt);
 }
@@ -423,10 +431,7 @@ void TQuilmarWindow::OnRecordListSelChange() {
 
 void TQuilmarWindow::OnSmartRecordClicked() {
     bool on = commandBar_.SmartRecordChecked();
-    Persist(L"smart record", [&] { store_.User().WriteBool(keys::kSectionDefault, keys::cbSmartRecord, on); });
-    guard_.RunOrQueue(L"smart record", [this, on] {
-        if (hooks_.smartRecord) hooks_.smartRecord(on);
-    });
+    guard_.RunOrQueue(L"smart record", [this, on] { smartRecord_.Switched(on); });
 }
 
 void TQuilmarWindow::OnDropFiles(HDROP drop) {
@@ -586,11 +591,7 @@ void TQuilmarWindow::ShowLastRecordedPath() {
     SelectItemByPath(recorder_->LastRecordedPath());
 }
 
-void TQuilmarWindow::RestoreSmartRecord() {
-    bool on = store_.LoadSmartRecord();
-    commandBar_.SetSmartRecordChecked(on);
-    if (hooks_.smartRecord) hooks_.smartRecord(on);
-}
+void TQuilmarWindow::RestoreSmartRecord() { smartRecord_.Switched(store_.LoadSmartRecord()); }
 
 bool TQuilmarWindow::Persist(const wchar_t* what, const std::function<void()>& write) {
     try {

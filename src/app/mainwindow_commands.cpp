@@ -74,7 +74,7 @@ void TQuilmarWindow::RunCommand(unsigned id) {
 void TQuilmarWindow::ExecuteCommand(unsigned id) {
     if (RunItemCommand(id) || RunTreeCommand(id) || ShareCommands().Run(id) || systemCommands_.Run(id, Handle()))
         return;
-    if (browserMenus_.OnCommand(id)) return;
+    if (browserMenus_.OnCommand(id) || RunStartupListCommand(id)) return;
     if (int size = TextSizeOfCommand(id)) {
         ApplyTextSize(size);
         Persist(L"text size", [this] { store_.StoreOption(settings_, keys::curTextSize); });
@@ -86,6 +86,7 @@ void TQuilmarWindow::ExecuteCommand(unsigned id) {
         case CmMenuBar:
         case CmStatusBar:
         case CmRecordList: ToggleView(id); return;
+        case CmSmartRecord: smartRecord_.Switched(!commandBar_.SmartRecordChecked()); return;
         case CmReplayAtStart:
             settings_.record.runSelectedRecs = !settings_.record.runSelectedRecs;
             Persist(L"replay at start", [this] { store_.StoreOption(settings_, keys::MnRunSelectedRecs); });
@@ -172,6 +173,13 @@ bool TQuilmarWindow::RunSettingsCommand() {
     return true;
 }
 
+std::function<void()> TQuilmarWindow::RelaunchReopening(TReopen what) {
+    return [this, what] {
+        Persist(L"reopen after relaunch", [this, what] { store_.StoreReopen(what); });
+        RestartElevated();
+    };
+}
+
 void TQuilmarWindow::RestartElevated() {
     TShellCall call = ElevationRelaunchCall(ModuleFolder(), L"");
     ShellOpen(Handle(), call.verb, call.file, {}, call.show);
@@ -215,10 +223,7 @@ void TQuilmarWindow::Reopen() {
     switch (store_.LoadReopen()) {
         case TReopen::AddItems: ExecuteCommand(CmAdd); break;
         case TReopen::Record: ExecuteCommand(CmRecord); break;
-        case TReopen::SmartRecordOn:
-            commandBar_.SetSmartRecordChecked(true);
-            if (hooks_.smartRecord) hooks_.smartRecord(true);
-            break;
+        case TReopen::SmartRecordOn: smartRecord_.Switched(true); break;
         case TReopen::Settings: ExecuteCommand(CmSettings); break;
         case TReopen::StartupManager: ExecuteCommand(CmStartupManager); break;
         case TReopen::Nothing: break;

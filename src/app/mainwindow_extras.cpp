@@ -23,10 +23,7 @@ TUpdateConfig TQuilmarWindow::UpdateConfig() {
 TfrmRun& TQuilmarWindow::StartupManager() {
     if (!startupManager_) {
         TfrmRun::THooks hooks;
-        hooks.relaunchElevated = [this] {
-            Persist(L"reopen startup manager", [this] { store_.StoreReopen(TReopen::StartupManager); });
-            RestartElevated();
-        };
+        hooks.relaunchElevated = RelaunchReopening(TReopen::StartupManager);
         hooks.startedElevated = flags_.startedElevated;
         startupManager_ = std::make_unique<TfrmRun>(std::move(hooks));
     }
