@@ -35,15 +35,15 @@ public:
 
     bool ElevationHintShown() const { return hintShown_; }
 
-protected:
-    explicit TCaptureOptionsDialog(THooks hooks) : hooks_(std::move(hooks)) {}
-
     // The rows of the shared controls: the capture options from y (three rows,
     // 52 units), "Don't show again" and its hint from y (37 units), the
-    // elevation hint where the buttons are (the dialog grows by ElevationGrowth).
+    // elevation hint where the buttons are (the dialog grows while it shows).
     static void AddCaptureOptionRows(TDialogTemplate& tpl, short y);
     static void AddDontShowAgainRows(TDialogTemplate& tpl, short y, const wchar_t* hint);
     static void AddElevationRows(TDialogTemplate& tpl, short buttonsY, const wchar_t* hint);
+
+protected:
+    explicit TCaptureOptionsDialog(THooks hooks) : hooks_(std::move(hooks)) {}
 
     // Shows the values in the shared controls (and the elevation hint unless
     // the program runs elevated), and reads them back.

@@ -21,6 +21,7 @@
 #include "base/strings.h"
 #include "base/system.h"
 #include "gui/dialogscript.h"
+#include "gui/mainwindowfixture.h"
 #include "support/fakecapture.h"
 #include "support/httpsserver.h"
 #include "support/shortcuts.h"
@@ -154,24 +155,15 @@ std::string RegQuery(const std::wstring& arguments) {
     return output;
 }
 
-class ExtrasTest : public ::testing::Test {
+class ExtrasTest : public test::TMainWindowFixture {
 protected:
-    test::TempDir dir;
-    std::unique_ptr<TSettingsStore> store;
-    std::unique_ptr<TQuilmarWindow> window;
-    std::wstring records = dir / L"records\\";
-    test::FakeApps apps;
-    test::FakeLocations locations;
-    test::TempDir recent;
     std::vector<TShellCall> shellCalls;
     std::vector<std::wstring> messages;
     int answer = IDOK;  // what every message box answers
     std::unique_ptr<TEffectsOverride> effects;
 
     void SetUp() override {
-        store = std::make_unique<TSettingsStore>(TSettingsStore::Open(dir / L"user", dir / L"common"));
-        store->User().WriteString(keys::kSectionDefault, keys::EdtRECPath, records);
-        ASSERT_TRUE(CreateFolderTree(records));
+        TMainWindowFixture::SetUp();
         // A record to open, so the start does not record the desktop.
         ASSERT_TRUE(WriteFileReplacing(JoinPath(records, L"Dec 01,2026_001.quilmar"), "<quilmartree app=\"x\"/>"));
         TEffects fake;
@@ -190,6 +182,7 @@ protected:
     void TearDown() override {
         TDialogScript::Stop();
         CloseWindow();
+        TMainWindowFixture::TearDown();
     }
     // The window goes, and with it the end of the message loop it posts.
     void CloseWindow() {

@@ -229,6 +229,15 @@ TEST_F(SmartRecordTest, ANewProgramIsSavedAsOneNewNodeWithinTwoTicksOfTheTimer) 
     EXPECT_TRUE(FileHolds(record, L"winemine.exe"));
     Tick();  // nothing more is new
     EXPECT_EQ(window->Model().all.TopCount(), before + 1);
+
+    // The trackbar moved to 60: the label, the running timer and the stored value follow.
+    HWND bar = ::GetDlgItem(window->Handle(), TCommandBar::kIdInterval);
+    ::SendMessageW(bar, TBM_SETPOS, TRUE, 60);
+    ::SendMessageW(window->Handle(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(window->CommandBar().IntervalCaption(), L"Record Every 60 seconds");
+    EXPECT_TRUE(window->SmartRecord().TimerRunning());
+    EXPECT_EQ(window->SmartRecord().TimerMilliseconds(), 60000u);
+    EXPECT_EQ(store->User().ReadInteger(keys::kSectionDefault, keys::tbRecordInterval, 0), 60);
 }
 
 TEST_F(SmartRecordTest, AnIdleTickWritesNothingAndKeepsTheTrees) {
@@ -327,7 +336,7 @@ TEST_F(SmartRecordTest, TheDialogsCancelLeavesItOffAndItsConfirmStoresEveryValue
     EXPECT_FALSE(MenuChecked(window->MainMenu(), CmSmartRecord));
 }
 
-TEST_F(SmartRecordTest, ANormalStartLeavesItOffAndTheReopenAfterARelaunchStartsItSilently) {
+TEST_F(SmartRecordTest, ANormalStartLeavesItOffWhileARelaunchAndAContextMenuStartRestoreItSilently) {
     store->User().WriteBool(keys::kSectionDefault, keys::cbSmartRecord, true);
     OpenAsking(true);
     EXPECT_FALSE(window->SmartRecord().On());
@@ -336,6 +345,14 @@ TEST_F(SmartRecordTest, ANormalStartLeavesItOffAndTheReopenAfterARelaunchStartsI
     store->Common().WriteInteger(keys::kSectionStatus, keys::openwindow, static_cast<int>(TReopen::SmartRecordOn));
     Open();
     EXPECT_TRUE(window->SmartRecord().On());  // no dialog although it is asked for
+    EXPECT_EQ(window->SmartRecordDialog(), nullptr);
+    window.reset();
+
+    // After a "/ctmenu" hand-over the stored state comes back.
+    store->Common().WriteInteger(keys::kSectionStatus, keys::openwindow, 0);
+    store->User().WriteBool(keys::kSectionDefault, keys::cbSmartRecord, true);
+    Open({L"/ctmenu"});
+    EXPECT_TRUE(window->SmartRecord().On());
     EXPECT_EQ(window->SmartRecordDialog(), nullptr);
 }
 

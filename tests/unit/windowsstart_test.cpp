@@ -254,6 +254,31 @@ TEST(StartupFilter, ARunningProgramIsStartedByARunValueOrAStartupShortcut) {
     EXPECT_TRUE(filter.IsStartupProgram(progs / L"other.exe"));
 }
 
+TEST(StartupFilter, TheMachinesRunValuesOfBothViewsAreFiltered) {
+    // The test prefix's machine key: a 32-bit program's value sits in the 32-bit view.
+    test::TempDir progs;
+    for (const wchar_t* file : {L"wide.exe", L"narrow.exe"}) ASSERT_TRUE(WriteFileReplacing(progs / file, "x"));
+    const wchar_t* name64 = L"QuilMarTestWide";
+    const wchar_t* name32 = L"QuilMarTestNarrow";
+    unique_hkey narrow;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kStartRunKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                                nullptr, narrow.put(), nullptr),
+              ERROR_SUCCESS);
+    std::wstring narrowPath = progs / L"narrow.exe";
+    ASSERT_EQ(::RegSetValueExW(narrow.get(), name32, 0, REG_SZ, reinterpret_cast<const BYTE*>(narrowPath.c_str()),
+                               static_cast<DWORD>((narrowPath.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    test::TStartKeys keys;
+    TStartPlaces places = keys.Places();
+    places.machineRoot = HKEY_LOCAL_MACHINE;
+    TWindowsStartMan filter(places);
+    ASSERT_EQ(filter.SetRunValue(TStartScope::Machine, name64, progs / L"wide.exe"), ERROR_SUCCESS);
+    EXPECT_TRUE(filter.IsStartupProgram(progs / L"wide.exe"));
+    EXPECT_TRUE(filter.IsStartupProgram(narrowPath));
+    EXPECT_EQ(filter.DeleteRunValue(TStartScope::Machine, name64), ERROR_SUCCESS);
+    EXPECT_EQ(::RegDeleteValueW(narrow.get(), name32), ERROR_SUCCESS);
+}
+
 TEST(StartupFilter, EmptySourcesFilterNothing) {
     test::TStartKeys keys;
     TWindowsStartMan filter(keys.Places());
