@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -53,9 +54,7 @@ int main() {
     host.saves.clear();
     std::printf("  record of %d items, %d nodes\n", model.items.Count(), model.all.NodeCount());
 
-    double tick = bench::Best(3, [&] { recorder.Record({false, true, false}); });
-    size_t writes = host.saves.size();
-    double scan = bench::Best(3, [&] {
+    auto bareScan = [&] {
         std::vector<TAppPair> foundApps;
         std::vector<TFilterRow> rows;
         std::vector<TLocationPair> foundLocations;
@@ -65,7 +64,14 @@ int main() {
         locations.BrowserPages();
         TRecentDocuments recent;
         recent.Scan(desktop.recent, options, true);
-    });
+    };
+    // Taken in turns, so a machine busy with other work weighs on both alike.
+    double tick = 1e30, scan = 1e30;
+    for (int i = 0; i < 5; ++i) {
+        tick = std::min(tick, bench::Best(1, [&] { recorder.Record({false, true, false}); }));
+        scan = std::min(scan, bench::Best(1, bareScan));
+    }
+    size_t writes = host.saves.size();
     bench::Report("smart_idle_tick_5000_items", tick, scan, 1.1);
     std::printf("  smart_idle_tick_5000_items: %zu writes\n", writes);
     return writes == 0 ? 0 : 1;

@@ -11,6 +11,7 @@
 
 #include "base/files.h"
 #include "base/pathtext.h"
+#include "base/scope_exit.h"
 #include "base/strings.h"
 #include "capture/links.h"
 #include "capture/pathutil.h"
@@ -661,6 +662,13 @@ void TRecorder::Record(const TRecordRun& run) {
     // A failure ends the run; what was added stays.
     Guarded(L"record operation", [&] {
         TScope scope(*this);
+        // Smart Record runs one after another over a record that mostly stays
+        // as it was: the last run's lookups serve while nothing changed it.
+        if (run.smart && smartIndex_ && smartIndex_->Current()) index_ = std::move(smartIndex_);
+        smartIndex_.reset();
+        scope_exit keep([&] {
+            if (run.smart) smartIndex_ = std::move(index_);
+        });
         RunPhases(run, somethingNew);
         if (somethingNew || run.newRecord) {
             Finish(run);
@@ -795,18 +803,21 @@ void TRecorder::RecordRecentDocuments(bool& somethingNew) {
                 Advance();
                 return;
             }
+            // A document the record holds already adds nothing, whatever its
+            // program: the common case of a Smart Record tick, so it is asked first.
+            if (CheckIfRecentDocInTreeNode(target)) {
+                Pump();
+                return;
+            }
             std::wstring program = NormaliseLocation(ProgramOf(target));
             if (Trim(program).empty()) program = target;
             program = Lt(program);
+            somethingNew = true;
             if (!IsApplicationRecorded(program, program)) {
-                if (!CheckIfRecentDocInTreeNode(target)) {
-                    somethingNew = true;
-                    AddLocation(NormaliseLocation(target), DisplayName(target));
-                }
+                AddLocation(NormaliseLocation(target), DisplayName(target));
                 Pump();
                 Advance();
-            } else if (!CheckIfRecentDocInTreeNode(target)) {
-                somethingNew = true;
+            } else {
                 AddLocation(target, DisplayName(target));
             }
         });

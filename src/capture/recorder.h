@@ -157,6 +157,7 @@ private:
     bool running_ = false;
     int scopeDepth_ = 0;
     std::unique_ptr<TIndex> index_;
+    std::unique_ptr<TIndex> smartIndex_;  // the last Smart Record run's, while the model stays as it left it
     std::unordered_map<std::wstring, std::wstring> resolved_, programs_;
 };
 
