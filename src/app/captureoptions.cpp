@@ -15,6 +15,11 @@ constexpr short kAgeX = 112, kAgeW = 140;
 
 }  // namespace
 
+void TCaptureOptionsDialog::InitBarControls() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+}
+
 void TCaptureOptionsDialog::AddCaptureOptionRows(TDialogTemplate& tpl, short y) {
     using T = TCaptureOptionsDialog;
     auto at = [y](int dy) { return static_cast<short>(y + dy); };

@@ -45,6 +45,19 @@ public:
 protected:
     explicit TCaptureOptionsDialog(THooks hooks) : hooks_(std::move(hooks)) {}
 
+    // Runs the dialog modally on a working copy of the values, which the
+    // handlers reach through slot; a confirm copies it back.
+    template <class TValues>
+    bool ShowEditing(HWND owner, const TDialogTemplate& tpl, TValues& values, TValues*& slot) {
+        InitBarControls();
+        TValues working = values;
+        slot = &working;
+        bool confirmed = RunDialog(owner, tpl);
+        slot = nullptr;
+        if (confirmed) values = working;
+        return confirmed;
+    }
+
     // Shows the values in the shared controls (and the elevation hint unless
     // the program runs elevated), and reads them back.
     void ShowCaptureOptions(const TRecordOptions& v, bool dontShowAgain);
@@ -55,6 +68,7 @@ protected:
     bool OnCaptureOptionScroll(HWND bar);
 
 private:
+    static void InitBarControls();
     void UpdateAgePanel();
 
     THooks hooks_;

@@ -54,14 +54,7 @@ void TakeRecordTypeValues(const TRecordTypeValues& values, TRecordOptions& optio
 TFrmRecordType::TFrmRecordType(THooks hooks) : TCaptureOptionsDialog(std::move(hooks)) {}
 
 bool TFrmRecordType::Show(HWND owner, TRecordTypeValues& values) {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    TRecordTypeValues working = values;
-    values_ = &working;
-    bool confirmed = RunDialog(owner, Template());
-    values_ = nullptr;
-    if (confirmed) values = working;
-    return confirmed;
+    return ShowEditing(owner, Template(), values, values_);
 }
 
 void TFrmRecordType::OnInit() {

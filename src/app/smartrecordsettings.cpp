@@ -47,14 +47,7 @@ void TakeSmartRecordValues(const TRecordOptions& values, TRecordOptions& options
 }
 
 bool TFrmSmartRecordSettings::Show(HWND owner, TRecordOptions& values) {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    TRecordOptions working = values;
-    values_ = &working;
-    bool confirmed = RunDialog(owner, Template());
-    values_ = nullptr;
-    if (confirmed) values = working;
-    return confirmed;
+    return ShowEditing(owner, Template(), values, values_);
 }
 
 void TFrmSmartRecordSettings::OnInit() {
