@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/commands.h"
+#include "app/droptarget.h"
 #include "app/product.h"
 #include "app/winversion.h"
 #include "base/effects.h"
@@ -438,15 +439,7 @@ void TQuilmarWindow::OnDropFiles(HDROP drop) {
     // The names are taken now, so the drop can be released at once; adding
     // them waits for a long operation to end.
     unique_hdrop owned(drop);
-    std::vector<std::wstring> files;
-    UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring file(length + 1, L'\0');
-        ::DragQueryFileW(drop, i, file.data(), length + 1);
-        file.resize(length);
-        files.push_back(file);
-    }
+    std::vector<std::wstring> files = FilesOfDrop(drop);
     guard_.RunOrQueue(L"dropped files", [this, files] { AddDroppedFiles(files); });
 }
 

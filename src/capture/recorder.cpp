@@ -273,9 +273,6 @@ void TRecorder::EndBatch() {
     if (--scopeDepth_ == 0) EndScope();
 }
 
-TRecorder::TBatch::TBatch(TRecorder& recorder) : recorder_(recorder) { recorder_.BeginBatch(); }
-TRecorder::TBatch::~TBatch() { recorder_.EndBatch(); }
-
 TRecorder::TRecorder(TRecordModel& model, const TRecordOptions& options, IItemImages& images,
                      std::wstring documentsFolder)
     : model_(model), options_(options), images_(images), documentsFolder_(std::move(documentsFolder)) {
