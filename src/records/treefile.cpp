@@ -303,8 +303,7 @@ TTreeLoad ParseTreeXml(const std::string& bytes, std::vector<TTreeFileItem>& par
     std::optional<std::string> text = PrepareXmlText(bytes);
     if (!text || text->empty()) return TTreeLoad::NotWellFormed;
     const std::string& utf8 = *text;
-    ComPtr<IStream> stream;
-    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(utf8.data()), static_cast<UINT>(utf8.size())));
+    ComPtr<ISequentialStream> stream = XmlInputOf(utf8);
     ComPtr<IXmlReader> reader = NewXmlReader();
     if (!stream || !reader) return TTreeLoad::Unreadable;
     reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxTreeDepth + 2);
