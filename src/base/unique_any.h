@@ -73,6 +73,7 @@ inline void unhook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
 inline void global_free(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void destroy_window(HWND h) noexcept { ::DestroyWindow(h); }
 inline void drag_finish(HDROP h) noexcept { ::DragFinish(h); }
+inline void delete_dc(HDC h) noexcept { ::DeleteDC(h); }
 }  // namespace detail
 
 using unique_handle = unique_any<detail::null_traits<HANDLE, ::CloseHandle>>;
@@ -95,6 +96,9 @@ using unique_bstr = unique_any<detail::null_traits<BSTR, detail::bstr_free>>;
 using unique_hhook = unique_any<detail::null_traits<HHOOK, detail::unhook>>;
 using unique_hwnd = unique_any<detail::null_traits<HWND, detail::destroy_window>>;
 using unique_hdrop = unique_any<detail::null_traits<HDROP, detail::drag_finish>>;
+using unique_hrgn = unique_any<detail::null_traits<HRGN, detail::delete_object>>;
+// A memory device context (CreateCompatibleDC).
+using unique_hdc = unique_any<detail::null_traits<HDC, detail::delete_dc>>;
 
 // A window's device context, released to its window.
 class unique_window_dc {
