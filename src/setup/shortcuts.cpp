@@ -8,6 +8,7 @@
 #include "base/effects.h"
 #include "base/files.h"
 #include "base/strings.h"
+#include "base/unique_any.h"
 #include "setup/installrecord.h"
 
 using Microsoft::WRL::ComPtr;
@@ -50,6 +51,23 @@ bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, con
     if (!description.empty()) link->SetDescription(description.c_str());
     if (!workingFolder.empty()) link->SetWorkingDirectory(workingFolder.c_str());
     return SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Save(linkPath.c_str(), remember ? TRUE : FALSE));
+}
+
+std::wstring ShortcutTargetOf(const std::wstring& linkPath) {
+    TComApartment com;
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
+        FAILED(link.As(&file)) || FAILED(file->Load(linkPath.c_str(), STGM_READ)))
+        return {};
+    wchar_t path[MAX_PATH * 2] = {};
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (SUCCEEDED(link->GetIDList(&items)) && items) {
+        unique_pidl owner(items);
+        if (::SHGetPathFromIDListW(items, path)) return path;
+    }
+    if (FAILED(link->GetPath(path, MAX_PATH * 2, nullptr, SLGP_RAWPATH))) return {};
+    return path;
 }
 
 bool CreateCommonShortcut(const std::wstring& target, const std::wstring& linkName, int location,

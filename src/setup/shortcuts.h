@@ -33,6 +33,11 @@ std::wstring ShortcutFileName(const std::wstring& displayName);
 bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, const std::wstring& description,
                    const std::wstring& workingFolder, bool remember);
 
+// The target of a saved shortcut, from its item list first (Wine keeps the
+// path text of a link in the ANSI code page, which may not spell it); empty
+// when the link cannot be read.
+std::wstring ShortcutTargetOf(const std::wstring& linkPath);
+
 // A shortcut in an all-users folder, in subfolder (one level, created when
 // missing; its parent must exist) when that is not empty. The link's
 // description is its display name. True when the shortcut was saved; the

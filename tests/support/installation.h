@@ -125,25 +125,6 @@ inline bool AnswerMessageBox(DWORD pid, int button, std::wstring* text = nullptr
     return WaitUntil([&] { return !::IsWindow(box); }, ms);
 }
 
-// A shortcut's target, from its item list (Wine keeps the path text of a link
-// in the ANSI code page, which may not spell it).
-inline std::wstring ShortcutTarget(const std::wstring& link) {
-    TComApartment com;
-    Microsoft::WRL::ComPtr<IShellLinkW> shell;
-    Microsoft::WRL::ComPtr<IPersistFile> file;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shell))) ||
-        FAILED(shell.As(&file)) || FAILED(file->Load(link.c_str(), STGM_READ)))
-        return {};
-    wchar_t path[MAX_PATH * 2] = {};
-    PIDLIST_ABSOLUTE items = nullptr;
-    if (SUCCEEDED(shell->GetIDList(&items)) && items) {
-        unique_pidl owner(items);
-        if (::SHGetPathFromIDListW(items, path)) return path;
-    }
-    shell->GetPath(path, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
-    return path;
-}
-
 // The names of the files directly in a folder.
 inline std::vector<std::wstring> FileNames(const std::wstring& folder) {
     std::vector<std::wstring> names;

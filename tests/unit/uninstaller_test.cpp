@@ -12,6 +12,7 @@
 #include "setup/contextmenu.h"
 #include "setup/installrecord.h"
 #include "setup/setupnames.h"
+#include "setup/shortcuts.h"
 #include "support/process.h"
 #include "support/setupsandbox.h"
 #include "support/shellcalls.h"
@@ -89,6 +90,16 @@ TEST_F(UninstallerTest, RemovesWhatTheSetupWroteAndNothingElse) {
     EXPECT_TRUE(IsExistingFile(Record()));
     EXPECT_TRUE(box.recycled.empty());
     EXPECT_TRUE(host.asked.empty());
+}
+
+TEST_F(UninstallerTest, AShortcutOfTheProductsNameIntoAnotherFolderStays) {
+    // Another copy's Send To shortcut in the other user's folder, with the name the plan knows.
+    const std::wstring other = box.Other() + L"\\SendTo\\Quilmar.lnk";
+    ASSERT_TRUE(SaveShellLink(other, L"C:\\Elsewhere\\quilmarmenu.exe", L"", L"", false));
+    ASSERT_TRUE(DeleteValue(box.Root().Key(), ProductKeyPath(), TRegView::Native, kInstallRecordValue));
+    EXPECT_TRUE(Uninstall().problems.empty());
+    EXPECT_TRUE(IsExistingFile(other));
+    EXPECT_FALSE(PathExists(box.Home() + L"\\SendTo\\Quilmar.lnk"));
 }
 
 TEST_F(UninstallerTest, RunningCopiesEndOnlyAfterTheUserAgrees) {

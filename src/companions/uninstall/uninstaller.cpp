@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <set>
 
 #include "base/files.h"
 #include "base/pathtext.h"
@@ -79,6 +80,7 @@ private:
     const TUninstallSeams& seams_;
     std::wstring folder_;
     TInstallRecord all_;
+    std::set<std::wstring> recorded_;  // the files the record names, lower-cased
     TUninstallResult result_;
 };
 
@@ -104,7 +106,15 @@ std::vector<std::wstring> TUninstallRun::Files(bool links) const {
 }
 
 void TUninstallRun::RemoveShortcuts() {
-    for (const std::wstring& link : Files(true)) RemoveFile(link);
+    for (const std::wstring& link : Files(true)) {
+        if (!IsExistingFile(link)) continue;
+        // A shortcut of the product's name that leads into another folder
+        // belongs to another copy of it; one that cannot be read goes only
+        // when the setup noted it as its own.
+        std::wstring target = ShortcutTargetOf(link);
+        if (target.empty() ? !recorded_.count(ToLower(link)) : !IsWithin(target, folder_)) continue;
+        RemoveFile(link);
+    }
 }
 
 void TUninstallRun::RemoveValues() {
