@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "base/system.h"
+
 namespace qm {
 
 TEffects TEffects::Real() {
@@ -32,7 +34,7 @@ bool OpenThroughExplorer(const std::wstring& path, int show) {
     wchar_t windows[MAX_PATH] = {};
     UINT n = ::GetWindowsDirectoryW(windows, MAX_PATH);
     std::wstring explorer = n && n < MAX_PATH ? std::wstring(windows, n) + L"\\explorer.exe" : L"explorer.exe";
-    return ShellOpen(nullptr, L"open", explorer, L"\"" + path + L"\"", show);
+    return ShellOpen(nullptr, L"open", explorer, QuoteArgument(path), show);
 }
 
 SHELLEXECUTEINFOW ElevatedStartInfo(HWND owner, const std::wstring& file, const std::wstring& parameters) {

@@ -34,8 +34,8 @@ TEffects& Effects();
 // Shorthands for the usual calls.
 bool ShellOpen(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters = {},
                int show = SW_SHOWNORMAL);
-// Explorer (explorer.exe of the Windows folder) started on the path, quoted,
-// through the shell; true when it started.
+// Explorer (explorer.exe of the Windows folder) started on the path, quoted
+// where it holds a blank, through the shell; true when it started.
 bool OpenThroughExplorer(const std::wstring& path, int show);
 
 // The shell start of a file elevated: verb "runas", SEE_MASK_FLAG_NO_UI and

@@ -61,6 +61,17 @@ std::vector<std::wstring> CommandLineArguments(const wchar_t* commandLine) {
     return out;
 }
 
+std::wstring QuoteArgument(std::wstring_view text) {
+    if (!text.empty() && text.find_first_of(L" \t") == std::wstring_view::npos) return std::wstring(text);
+    return L"\"" + std::wstring(text) + L"\"";
+}
+
+std::wstring CommandLineOf(const std::vector<std::wstring>& args) {
+    std::wstring line;
+    for (const std::wstring& a : args) line += (line.empty() ? L"" : L" ") + QuoteArgument(a);
+    return line;
+}
+
 std::wstring JoinArguments(const std::vector<std::wstring>& args) {
     std::wstring joined;
     for (const std::wstring& a : args) joined += L" " + a;

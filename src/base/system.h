@@ -1,6 +1,7 @@
 // Facts about the running process and system that more than one program needs.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -8,6 +9,12 @@ namespace qm {
 // The arguments of the wide command line as Windows splits them, without the
 // program name.
 std::vector<std::wstring> CommandLineArguments(const wchar_t* commandLine);
+// The text as one argument of a command line: in quotes when it is empty or
+// holds a blank or a tab (a path never holds a quote), as it is otherwise.
+std::wstring QuoteArgument(std::wstring_view text);
+// The arguments as one command line, each quoted where it needs it.
+std::wstring CommandLineOf(const std::vector<std::wstring>& args);
+
 // The arguments in order, each after one blank, the whole trimmed: a path
 // with blanks that came unquoted, and so split, is whole again.
 std::wstring JoinArguments(const std::vector<std::wstring>& args);

@@ -283,7 +283,7 @@ void TItemLauncher::HandLinkToOpener(const std::wstring& path) {
     if (!WriteListFile(JoinPath(context_.userDataFolder, kLinkHandoffFileName), {path}, TDurability::NoFlush)) return;
     // The link on the command line too: two links handed over in quick
     // succession each open, whatever the file says by then.
-    Effects().shellExecute(nullptr, L"open", context_.programFolder + kLinkOpenerFile, L"\"" + path + L"\"",
+    Effects().shellExecute(nullptr, L"open", context_.programFolder + kLinkOpenerFile, QuoteArgument(path),
                            SW_SHOWNORMAL);
 }
 

@@ -91,6 +91,17 @@ TEST(AdminLauncher, WithoutTheMainProgramBesideItNothingStarts) {
     EXPECT_EQ(LauncherLabel({L"x"}), L"Open with as administrator...");
 }
 
+TEST(CommandLines, ArgumentsHandedOnArriveWhole) {
+    EXPECT_EQ(QuoteArgument(L"/ctmenu"), L"/ctmenu");
+    EXPECT_EQ(QuoteArgument(L"C:\\My Files\\a.txt"), L"\"C:\\My Files\\a.txt\"");
+    EXPECT_EQ(QuoteArgument(L""), L"\"\"");
+    const std::vector<std::wstring> args{L"/ctmenu", L"C:\\a  b\\\u4E2D.lnk", L"", L"x\ty"};
+    EXPECT_EQ(CommandLineArguments((L"prog.exe " + CommandLineOf(args)).c_str()), args);
+    // Split parts of an unquoted path are whole again when joined.
+    EXPECT_EQ(JoinArguments({L"C:\\My", L"Files\\a.txt"}), L"C:\\My Files\\a.txt");
+    EXPECT_EQ(MainProgramParameter({L"/ctmenu_admin"}), L"/ctmenu /runasadmin");
+}
+
 TEST(LinkOpener, TheCommandLineFirstThenTheHandOffFile) {
     test::TempDir dir;
     const std::wstring file = dir / L"open64link.txt";

@@ -32,10 +32,9 @@ void StartMainProgram(const std::vector<std::wstring>& args, const TAdminLaunchS
 }  // namespace
 
 std::wstring MainProgramParameter(const std::vector<std::wstring>& args) {
-    if (!args.empty() && args[0] == kContextMenuAdmin)
-        return std::wstring(kSwitchContextMenu) + L" " + kSwitchRunAsAdmin;
-    if (!args.empty() && args[0] == kSwitchRun) return kSwitchRunAdmin;
-    return kSwitchRunAsAdmin;
+    if (!args.empty() && args[0] == kContextMenuAdmin) return CommandLineOf({kSwitchContextMenu, kSwitchRunAsAdmin});
+    if (!args.empty() && args[0] == kSwitchRun) return CommandLineOf({kSwitchRunAdmin});
+    return CommandLineOf({kSwitchRunAsAdmin});
 }
 
 std::wstring LauncherLabel(const std::vector<std::wstring>& args) {
