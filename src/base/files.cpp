@@ -141,6 +141,12 @@ bool CreateFolderTree(const std::wstring& folder, std::vector<std::wstring>* cre
     return IsExistingFolder(f);
 }
 
+std::wstring TempFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return n && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
+}
+
 std::wstring SpecialFolder(int csidl) {
     wchar_t buf[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return {};

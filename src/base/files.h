@@ -53,6 +53,9 @@ bool IsExistingFolder(const std::wstring& path);
 // The folders this call created, outermost first, are appended to created.
 bool CreateFolderTree(const std::wstring& folder, std::vector<std::wstring>* created = nullptr);
 
+// The temporary folder, with its trailing backslash; empty on failure.
+std::wstring TempFolder();
+
 // The shell folder for a CSIDL value, without a trailing backslash; empty on failure.
 std::wstring SpecialFolder(int csidl);
 

@@ -1,5 +1,8 @@
 #include "base/registry.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "base/strings.h"
 #include "base/system.h"
 
@@ -61,22 +64,35 @@ unique_hkey CreateKeyPath(HKEY root, const std::wstring& path, TRegView view, st
     return key;
 }
 
-std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, TRegView view, const std::wstring& name) {
+namespace {
+
+// A value's data as wide characters, when its type is one of those given.
+std::optional<std::wstring> QueryWide(HKEY root, const std::wstring& path, TRegView view, const std::wstring& name,
+                                      std::initializer_list<DWORD> types) {
     unique_hkey key = OpenKey(root, path, view, KEY_QUERY_VALUE);
     if (!key) return std::nullopt;
-    DWORD type = 0, size = 0;
     const wchar_t* valueName = name.empty() ? nullptr : name.c_str();
+    DWORD type = 0, size = 0;
     if (::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ) || size > 1024 * 1024)
+        std::find(types.begin(), types.end(), type) == types.end() || size > 4 * 1024 * 1024)
         return std::nullopt;
-    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &got) !=
+    std::wstring data(size / sizeof(wchar_t) + 2, L'\0');
+    DWORD got = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got) !=
         ERROR_SUCCESS)
         return std::nullopt;
-    text.resize(got / sizeof(wchar_t));
-    size_t end = text.find(L'\0');
-    if (end != std::wstring::npos) text.resize(end);
+    data.resize(got / sizeof(wchar_t));
+    return data;
+}
+
+}  // namespace
+
+std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, TRegView view, const std::wstring& name) {
+    std::optional<std::wstring> text = QueryWide(root, path, view, name, {REG_SZ, REG_EXPAND_SZ});
+    if (text) {
+        size_t end = text->find(L'\0');
+        if (end != std::wstring::npos) text->resize(end);
+    }
     return text;
 }
 
@@ -91,26 +107,15 @@ bool WriteString(HKEY root, const std::wstring& path, TRegView view, const std::
 
 std::optional<std::vector<std::wstring>> ReadMultiString(HKEY root, const std::wstring& path, TRegView view,
                                                          const std::wstring& name) {
-    unique_hkey key = OpenKey(root, path, view, KEY_QUERY_VALUE);
-    if (!key) return std::nullopt;
-    const wchar_t* valueName = name.empty() ? nullptr : name.c_str();
-    DWORD type = 0, size = 0;
-    if (::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ || size > 4 * 1024 * 1024)
-        return std::nullopt;
-    std::wstring block(size / sizeof(wchar_t) + 2, L'\0');
-    DWORD got = static_cast<DWORD>(block.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(block.data()), &got) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    block.resize(got / sizeof(wchar_t));
+    std::optional<std::wstring> block = QueryWide(root, path, view, name, {REG_MULTI_SZ});
+    if (!block) return std::nullopt;
     std::vector<std::wstring> strings;
     // Strings end at NUL; the block ends at an empty string (or at its end).
-    for (size_t at = 0; at < block.size();) {
-        size_t end = block.find(L'\0', at);
-        if (end == std::wstring::npos) end = block.size();
+    for (size_t at = 0; at < block->size();) {
+        size_t end = block->find(L'\0', at);
+        if (end == std::wstring::npos) end = block->size();
         if (end == at) break;
-        strings.push_back(block.substr(at, end - at));
+        strings.push_back(block->substr(at, end - at));
         at = end + 1;
     }
     return strings;

@@ -34,25 +34,22 @@ std::optional<std::string_view> OwnResource(const wchar_t* type, const wchar_t* 
 }
 
 // The install step's state: the host, the seams, what was written.
-class TInstallRun {
+class TInstallRun : private TStepRun {
 public:
     TInstallRun(const TInstallOptions& options, IInstallHost& host, const TInstallSeams& seams)
-        : options_(options), host_(host), seams_(seams), place_{seams.machineRoot, TRegView::Native} {}
+        : TStepRun(host, seams.wait),
+          options_(options),
+          host_(host),
+          seams_(seams),
+          place_{seams.machineRoot, TRegView::Native} {}
 
     TInstallResult Run();
 
 private:
-    void Wait(DWORD ms) const {
-        if (seams_.wait) seams_.wait(ms);
-    }
-    void Step() {
-        host_.Advance();
-        host_.Pump();
-    }
-    void Problem(const std::wstring& text) { result_.problems.push_back(text); }
     TInstallResult Fail(TInstallOutcome outcome, const std::wstring& text = {}) {
         if (!text.empty()) Problem(text);
         result_.outcome = outcome;
+        result_.problems = Problems();
         return result_;
     }
     enum class TGuard { Free, Declined, InUse };
@@ -76,13 +73,7 @@ private:
 TInstallRun::TGuard TInstallRun::GuardRunningCopies() {
     Wait(10);
     host_.Pump();
-    std::vector<std::wstring> running =
-        seams_.runningCopies ? seams_.runningCopies(folder_) : std::vector<std::wstring>{};
-    if (!running.empty()) {
-        if (!host_.AskToEndRunning(running)) return TGuard::Declined;
-        if (seams_.endRunningCopies && !seams_.endRunningCopies(folder_))
-            Problem(L"A running copy of " + std::wstring(kProductDisplayName) + L" could not be ended.");
-    }
+    if (!EndRunningCopies(folder_, seams_.runningCopies)) return TGuard::Declined;
     Step();
     // The old programs go; one that cannot means a copy still holds it.
     for (const wchar_t* program : kInstalledPrograms) {
@@ -265,6 +256,7 @@ TInstallResult TInstallRun::Run() {
     save.release();
     if (!SaveInstallRecord(place_.root, place_.view, record_))
         Problem(L"What was installed could not be noted for the uninstaller.");
+    result_.problems = Problems();
     result_.outcome = result_.problems.empty() ? TInstallOutcome::Installed : TInstallOutcome::WithProblems;
     return result_;
 }
@@ -293,8 +285,7 @@ TInstallSeams TInstallSeams::Real() {
     s.sendToFolder = &CurrentSendToFolder;
     s.quickLaunchFolder = &CurrentQuickLaunchFolder;
     s.users = [] { return TAllUserControl(); };
-    s.runningCopies = &RunningProductCopyNames;
-    s.endRunningCopies = &EndRunningProductCopies;
+    s.runningCopies = {&RunningProductCopyNames, &EndRunningProductCopies};
     s.windows64 = Is64BitWindows();
     s.wait = [](DWORD ms) { ::Sleep(ms); };
     return s;

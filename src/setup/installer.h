@@ -16,6 +16,7 @@
 
 #include "base/registry.h"
 #include "setup/allusers.h"
+#include "setup/steps.h"
 
 namespace qm {
 
@@ -38,20 +39,13 @@ struct TInstallOptions {
     bool quickLaunch = true;
 };
 
-// What the window does for the step.
-class IInstallHost {
+// What the window does for the step, besides a step's usual (steps.h).
+class IInstallHost : public IStepHost {
 public:
-    virtual ~IInstallHost() = default;
-    // Moves the progress bar one step (to at most 100).
-    virtual void Advance() = 0;
     virtual void SetProgress(int position) = 0;
-    // Lets every pending message run.
-    virtual void Pump() = 0;
     virtual void SetHint(const std::wstring& text) = 0;
     // Disables the folder field and the options.
     virtual void DisableOptions() = 0;
-    // Running copies of the product (descriptions) must end: true lets them.
-    virtual bool AskToEndRunning(const std::vector<std::wstring>& running) = 0;
 };
 
 struct TInstallSeams {
@@ -67,9 +61,7 @@ struct TInstallSeams {
     std::function<std::wstring()> quickLaunchFolder;
     std::function<TAllUserControl()> users;
     // The running copies of the product in the folder (and help viewers of its help).
-    std::function<std::vector<std::wstring>(const std::wstring& folder)> runningCopies;
-    // Asks them to close, then ends them; true when none runs afterwards.
-    std::function<bool(const std::wstring& folder)> endRunningCopies;
+    TRunningCopySeams runningCopies;
     // Windows is 64-bit (the 64-bit context-menu DLL is written too).
     bool windows64 = false;
     // Milliseconds to wait between the progress steps.

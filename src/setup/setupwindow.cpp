@@ -284,11 +284,7 @@ void TQuilmarSetupWindow::DisableOptions() {
 }
 
 bool TQuilmarSetupWindow::AskToEndRunning(const std::vector<std::wstring>& running) {
-    std::wstring list;
-    for (const std::wstring& r : running) list += L"\n    " + r;
-    return AskOkCancel(Handle(),
-                       Format(L"%ls is running:%ls\n\nIt will be closed so that it can be updated. Go on?",
-                              kProductDisplayName, list.c_str()),
+    return AskOkCancel(Handle(), RunningCopiesQuestion(running, L"It will be closed so that it can be updated. Go on?"),
                        kApplicationTitle);
 }
 

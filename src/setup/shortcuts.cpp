@@ -53,22 +53,27 @@ bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, con
     return SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Save(linkPath.c_str(), remember ? TRUE : FALSE));
 }
 
-std::wstring ShortcutTargetOf(const std::wstring& linkPath) {
+TShellLinkInfo ReadShellLink(const std::wstring& linkPath) {
+    TShellLinkInfo info;
     TComApartment com;
     ComPtr<IShellLinkW> link;
     ComPtr<IPersistFile> file;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
         FAILED(link.As(&file)) || FAILED(file->Load(linkPath.c_str(), STGM_READ)))
-        return {};
-    wchar_t path[MAX_PATH * 2] = {};
+        return info;
+    wchar_t text[MAX_PATH * 2] = {};
+    if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH * 2))) info.workingFolder = text;
+    if (SUCCEEDED(link->GetDescription(text, MAX_PATH * 2))) info.description = text;
     PIDLIST_ABSOLUTE items = nullptr;
     if (SUCCEEDED(link->GetIDList(&items)) && items) {
         unique_pidl owner(items);
-        if (::SHGetPathFromIDListW(items, path)) return path;
+        if (::SHGetPathFromIDListW(items, text)) info.target = text;
     }
-    if (FAILED(link->GetPath(path, MAX_PATH * 2, nullptr, SLGP_RAWPATH))) return {};
-    return path;
+    if (info.target.empty() && SUCCEEDED(link->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH))) info.target = text;
+    return info;
 }
+
+std::wstring ShortcutTargetOf(const std::wstring& linkPath) { return ReadShellLink(linkPath).target; }
 
 bool CreateCommonShortcut(const std::wstring& target, const std::wstring& linkName, int location,
                           const std::wstring& subfolder, TInstallRecord* record, const TLocationFolderFn& folders) {

@@ -33,9 +33,13 @@ std::wstring ShortcutFileName(const std::wstring& displayName);
 bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, const std::wstring& description,
                    const std::wstring& workingFolder, bool remember);
 
-// The target of a saved shortcut, from its item list first (Wine keeps the
-// path text of a link in the ANSI code page, which may not spell it); empty
-// when the link cannot be read.
+// What a saved shortcut holds; the target from its item list first (Wine
+// keeps the path text of a link in the ANSI code page, which may not spell
+// it). Empty when the link cannot be read.
+struct TShellLinkInfo {
+    std::wstring target, workingFolder, description;
+};
+TShellLinkInfo ReadShellLink(const std::wstring& linkPath);
 std::wstring ShortcutTargetOf(const std::wstring& linkPath);
 
 // A shortcut in an all-users folder, in subfolder (one level, created when

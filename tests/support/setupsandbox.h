@@ -83,8 +83,8 @@ public:
         s.sendToFolder = [this] { return home_ + L"\\SendTo"; };
         s.quickLaunchFolder = [this] { return home_ + L"\\Quick Launch"; };
         s.users = [this] { return TAllUserControl(Users()); };
-        s.runningCopies = [this](const std::wstring&) { return running; };
-        s.endRunningCopies = [this](const std::wstring&) {
+        s.runningCopies.find = [this](const std::wstring&) { return running; };
+        s.runningCopies.end = [this](const std::wstring&) {
             ++endCalls;
             running.clear();
             return true;
@@ -114,7 +114,6 @@ public:
         s.userDataFolder = [this] { return UserData(); };
         s.commonDataFolder = [this] { return CommonData(); };
         s.runningCopies = install.runningCopies;
-        s.endRunningCopies = install.endRunningCopies;
         s.recycleFolder = [this](const std::wstring& folder) {
             recycled.push_back(folder);
             RemoveTree(folder);

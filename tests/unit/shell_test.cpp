@@ -3,12 +3,9 @@
 // temporary folders, a registry key of the test's own and the shell seam.
 #include <windows.h>
 #include <shlobj.h>
-#include <shobjidl.h>
-#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
-#include "base/com.h"
 #include "base/files.h"
 #include "base/registry.h"
 #include "base/strings.h"
@@ -21,8 +18,6 @@
 #include "support/regroot.h"
 #include "support/shellcalls.h"
 #include "support/tempdir.h"
-
-using Microsoft::WRL::ComPtr;
 
 namespace qm {
 namespace {
@@ -86,18 +81,10 @@ TEST(AllUsers, FoldersForEveryUserWithAProfileOnceEach) {
 
 std::wstring LinkTarget(const std::wstring& link, std::wstring* workingFolder = nullptr,
                         std::wstring* description = nullptr) {
-    TComApartment com;
-    ComPtr<IShellLinkW> shell;
-    ComPtr<IPersistFile> file;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shell))) ||
-        FAILED(shell.As(&file)) || FAILED(file->Load(link.c_str(), STGM_READ)))
-        return {};
-    wchar_t text[MAX_PATH * 2] = {};
-    if (workingFolder && SUCCEEDED(shell->GetWorkingDirectory(text, MAX_PATH * 2))) *workingFolder = text;
-    if (description && SUCCEEDED(shell->GetDescription(text, MAX_PATH * 2))) *description = text;
-    text[0] = 0;
-    shell->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
-    return text;
+    TShellLinkInfo info = ReadShellLink(link);
+    if (workingFolder) *workingFolder = info.workingFolder;
+    if (description) *description = info.description;
+    return info.target;
 }
 
 TEST(AllUsers, ShortcutsGoToEveryExistingFolderAndAreRecorded) {

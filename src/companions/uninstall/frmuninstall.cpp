@@ -123,11 +123,7 @@ void TFrmUninstall::Advance() {
 void TFrmUninstall::Pump() { PumpPendingMessages(); }
 
 bool TFrmUninstall::AskToEndRunning(const std::vector<std::wstring>& running) {
-    std::wstring list;
-    for (const std::wstring& r : running) list += L"\n    " + r;
-    return AskOkCancel(Handle(),
-                       Format(L"%ls is running:%ls\n\nIt will be closed before it is removed. Go on?",
-                              kProductDisplayName, list.c_str()),
+    return AskOkCancel(Handle(), RunningCopiesQuestion(running, L"It will be closed before it is removed. Go on?"),
                        Format(L"%ls Uninstall", kProductDisplayName));
 }
 

@@ -10,12 +10,6 @@ namespace qm {
 
 namespace {
 
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
-    return n && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
-}
-
 // A new "uis....bat" in the folder; the ".tmp" file GetTempFileName made goes.
 std::wstring NewBatchPath(const std::wstring& folder) {
     for (int attempt = 0; attempt < 16; ++attempt) {

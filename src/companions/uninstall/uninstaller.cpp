@@ -49,21 +49,13 @@ bool RecycleFolder(const std::wstring& folder) {
     return ::SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted && !PathExists(folder);
 }
 
-class TUninstallRun {
+class TUninstallRun : private TStepRun {
 public:
     TUninstallRun(const TUninstallOptions& options, IUninstallHost& host, const TUninstallSeams& seams)
-        : options_(options), host_(host), seams_(seams), folder_(seams.installFolder) {}
+        : TStepRun(host, seams.wait), options_(options), seams_(seams), folder_(seams.installFolder) {}
     TUninstallResult Run();
 
 private:
-    void Wait(DWORD ms) const {
-        if (seams_.wait) seams_.wait(ms);
-    }
-    void Step() {
-        host_.Advance();
-        host_.Pump();
-    }
-    void Problem(const std::wstring& text) { result_.problems.push_back(text); }
     void RemoveFile(const std::wstring& path);
     void RemoveKeyTree(TRegView view, const std::wstring& path, const std::wstring& what);
     void RemoveShortcuts();
@@ -76,7 +68,6 @@ private:
     std::vector<std::wstring> Files(bool links) const;
 
     const TUninstallOptions& options_;
-    IUninstallHost& host_;
     const TUninstallSeams& seams_;
     std::wstring folder_;
     TInstallRecord all_;
@@ -191,15 +182,9 @@ TUninstallResult TUninstallRun::Run() {
         Wait(20);
         Step();
     }
-    std::vector<std::wstring> running =
-        seams_.runningCopies ? seams_.runningCopies(folder_) : std::vector<std::wstring>{};
-    if (!running.empty()) {
-        if (!host_.AskToEndRunning(running)) {
-            result_.declined = true;
-            return result_;
-        }
-        if (seams_.endRunningCopies && !seams_.endRunningCopies(folder_))
-            Problem(L"A running copy of " + std::wstring(kProductDisplayName) + L" could not be ended.");
+    if (!EndRunningCopies(folder_, seams_.runningCopies)) {
+        result_.declined = true;
+        return result_;
     }
     for (int i = 0; i < 4; ++i) {
         Step();
@@ -241,6 +226,7 @@ TUninstallResult TUninstallRun::Run() {
     RemoveSettingsAndRecords();
     Step();
     result_.selfFile = seams_.selfPath;
+    result_.problems = Problems();
     return result_;
 }
 
@@ -258,8 +244,7 @@ TUninstallSeams TUninstallSeams::Real() {
     s.users = [] { return TAllUserControl(); };
     s.userDataFolder = &UserDataFolder;
     s.commonDataFolder = &CommonDataFolder;
-    s.runningCopies = &RunningProductCopyNames;
-    s.endRunningCopies = &EndRunningProductCopies;
+    s.runningCopies = {&RunningProductCopyNames, &EndRunningProductCopies};
     s.recycleFolder = &RecycleFolder;
     s.deleteAtRestart = [](const std::wstring& path) {
         return ::MoveFileExW(LongPathForm(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;

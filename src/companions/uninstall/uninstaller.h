@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "setup/allusers.h"
+#include "setup/steps.h"
 
 namespace qm {
 
@@ -24,14 +25,8 @@ struct TUninstallOptions {
     bool deletePrograms = true;        // "Delete Programs"
 };
 
-class IUninstallHost {
-public:
-    virtual ~IUninstallHost() = default;
-    virtual void Advance() = 0;
-    virtual void Pump() = 0;
-    // Running copies of the product must end: true lets them.
-    virtual bool AskToEndRunning(const std::vector<std::wstring>& running) = 0;
-};
+// The window's side of the removal: a step's usual (steps.h).
+class IUninstallHost : public IStepHost {};
 
 struct TUninstallSeams {
     HKEY machineRoot = HKEY_LOCAL_MACHINE;
@@ -45,8 +40,7 @@ struct TUninstallSeams {
     std::function<TAllUserControl()> users;
     std::function<std::wstring()> userDataFolder;
     std::function<std::wstring()> commonDataFolder;
-    std::function<std::vector<std::wstring>(const std::wstring& folder)> runningCopies;
-    std::function<bool(const std::wstring& folder)> endRunningCopies;
+    TRunningCopySeams runningCopies;
     // Sends a folder with everything in it to the recycle bin; true when it is gone.
     std::function<bool(const std::wstring& folder)> recycleFolder;
     // A file that cannot be deleted now is deleted when Windows restarts.
