@@ -12,6 +12,7 @@
 
 #include "base/files.h"
 #include "benchutil.h"
+#include "xmlbare.h"
 #include "records/recordstore.h"
 #include "records/treefile.h"
 
@@ -46,27 +47,6 @@ public:
     bool RunSettingsDialog() override { return false; }
     std::optional<std::wstring> AskNewName(const std::wstring&) override { return std::nullopt; }
 };
-
-// Reads every node of the file with XmlLite and builds nothing.
-void BareRead(const std::wstring& path) {
-    using Fn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-    static Fn create = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryW(L"xmllite.dll"), "CreateXmlReader")));
-    auto bytes = ReadFileBytes(path);
-    ComPtr<IStream> stream;
-    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size())));
-    ComPtr<IXmlReader> r;
-    create(__uuidof(IXmlReader), reinterpret_cast<void**>(r.GetAddressOf()), nullptr);
-    r->SetInput(stream.Get());
-    XmlNodeType t;
-    while (r->Read(&t) == S_OK) {
-        if (t == XmlNodeType_Element) {
-            const wchar_t* v;
-            UINT n;
-            for (HRESULT h = r->MoveToFirstAttribute(); h == S_OK; h = r->MoveToNextAttribute()) r->GetValue(&v, &n);
-        }
-    }
-}
 
 }  // namespace
 
@@ -111,7 +91,7 @@ int main() {
     TRecordModel loaded;
     TRecordStore reader(loaded, settings, nullptr, list, host, host, L"C:\\quilmar.exe", folder);
     double load = bench::Best(5, [&] { reader.SelectRecord(); });
-    double floor = bench::Best(5, [&] { BareRead(path); });
+    double floor = bench::Best(5, [&] { bench::BareRead(path); });
     std::printf("  loaded %d nodes\n", loaded.all.NodeCount());
     bench::Report("record_load_25000_nodes", load, floor, 2.0);
     return 0;

@@ -29,12 +29,23 @@ enum TCommand : unsigned {
     CmSendToDocuments, CmSendToRemovable, CmOpenLocationAfterSent, CmSelectFolder, CmAddCopyPaste, CmFullExpand,
     CmFullCollapse, CmCloseAll, CmDeleteSelected, CmDeleteAll, CmDeleteInvalid,
     // Controls and keys
-    CmStop, CmSmartRecord, CmSearchGo, CmQuickOpen, CmSaveAsNewRecord,
-    CmRecentFirst = 45000,  // the "Recent" submenu's entries
+    CmStop, CmSmartRecord, CmSearchGo, CmQuickOpen, CmSaveAsNewRecord, CmAddToRecord,
+    CmRecentFirst = 45000,  // the "Recent" submenu; its entries follow it
 };
 // clang-format on
 
+// How many entries the "Recent" submenu takes at most (their ids follow CmRecentFirst).
+constexpr unsigned kRecentEntries = 4999;
+
 // The tree font size a text-size command stands for (0 for other commands).
 int TextSizeOfCommand(unsigned command);
+
+// How a command meets a long operation that holds the busy guard.
+enum class TBusyRule {
+    Anytime,  // touches neither the open record nor a record file: runs at once
+    Queue,    // waits for the operation to end, then runs (the default)
+    Refuse,   // a second long operation of its kind: refused quietly
+};
+TBusyRule BusyRuleOf(unsigned command);
 
 }  // namespace qm

@@ -43,6 +43,8 @@ TQuilmarWindow::TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> 
 TQuilmarWindow::~TQuilmarWindow() {
     // The window goes while the trees and the model it shows still exist.
     if (Handle()) ::DestroyWindow(Handle());
+    dropRegistration_.Revoke();
+    if (dropTarget_) dropTarget_->Release();
 }
 
 bool TQuilmarWindow::Create() {
@@ -114,7 +116,7 @@ void TQuilmarWindow::OnCreate() {
     trees_.onKey = [this](int tab, UINT key) { return OnTreeKey(tab, key); };
     trees_.onHover = [this](TTreeNode* n) { OnTreeHover(n); };
     trees_.onDoubleClick = [this] { RunCommand(CmOpen); };
-    trees_.onContextMenu = [this](POINT pt) { ShowPopup(TMenuTable::DocTree, pt); };
+    trees_.onContextMenu = [this](POINT pt) { ShowTreeMenu(pt); };
     trees_.onExpanded = [this](TTreeNode* n, bool expanded) {
         PumpPendingMessages();
         records_->NodeExpansionChanged(n, expanded);
@@ -122,6 +124,18 @@ void TQuilmarWindow::OnCreate() {
     ApplyTextSize(settings_.window.textSize);
     CreateDialogs();
     filterList_.Create(self, font_.get());
+    filterList_.List().onBeginDrag = [this] { BeginFilterDrag(); };
+    // Text, addresses and files dragged onto the window (OLE drag and drop
+    // replaces WM_DROPFILES where it is registered). What a drop adds waits
+    // for a long operation like every other change.
+    dropTarget_ = new TDropTarget(
+        [this](const std::wstring& text) {
+            guard_.RunOrQueue(L"dropped text", [this, text] { AddDroppedText(text); });
+        },
+        [this](std::vector<std::wstring> files) {
+            guard_.RunOrQueue(L"dropped files", [this, files] { AddDroppedFiles(files); });
+        });
+    dropRegistration_.Register(self, dropTarget_);
     progress_.Create(self, IdHint, IdStop, IdGauge, font_.get());
     progress_.onShownChanged = [this] { Layout(); };
     statusBar_ = CreateChild(self, 0, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IdStatusBar, font_.get());
@@ -152,10 +166,8 @@ TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
             case CmSystemProperties: return !win7;
             case CmSearch: return searchEntry_;
             case CmSendToRemovable: return !removableDiskLabel_.empty();
-            case CmRunAsAdministrator:
-            case CmOpenAsAdmin:
-            case CmRunAsAdmin: return !flags_.startedElevated || table == TMenuTable::Main;
-            default: return true;
+            case CmRunAsAdministrator: return !flags_.startedElevated || table == TMenuTable::Main;
+            default: return table != TMenuTable::DocTree || TreeMenuShows(id);
         }
     };
     state.caption = [this](unsigned id) { return id == CmSendToRemovable ? removableDiskLabel_ : std::wstring(); };
@@ -310,8 +322,13 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DRAWITEM: return trees_.OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)) ? TRUE : FALSE;
         case WM_SETCURSOR: return splitter_.OnSetCursor(reinterpret_cast<HWND>(wp)) ? TRUE : Default(msg, wp, lp);
         case WM_LBUTTONDOWN: splitter_.OnButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); return 0;
-        case WM_MOUSEMOVE: splitter_.OnMouseMove(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); return 0;
-        case WM_LBUTTONUP: splitter_.OnButtonUp(); return 0;
+        case WM_MOUSEMOVE:
+            if (!OnFilterDrag(msg, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}))
+                splitter_.OnMouseMove(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            return 0;
+        case WM_LBUTTONUP:
+            if (!OnFilterDrag(msg, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) splitter_.OnButtonUp();
+            return 0;
         case WM_CONTEXTMENU:
             OnContextMenu(reinterpret_cast<HWND>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
             return 0;
@@ -339,6 +356,10 @@ void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
         return;
     }
     if (commandBar_.IsInterval(from)) return;
+    if (from == trees_.SearchCombo()) {
+        if (code == CBN_KILLFOCUS) guard_.RunOrQueue(L"search", [this] { RunSearch(true); });
+        return;
+    }
     if (progress_.IsStopButton(from)) {
         progress_.RequestStop();
         return;
@@ -427,7 +448,10 @@ void TQuilmarWindow::OnHandoff() {
     // third may replace the file; the entries are added once no long operation
     // holds the window (a recording, a record being loaded).
     auto lines = ReadHandoffFile(HandoffFilePath());
-    guard_.RunOrQueue(L"hand-off", [this, lines] { AddHandoffEntries(lines, *recorder_, *this, progress_); });
+    guard_.RunOrQueue(L"hand-off", [this, lines] {
+        LeaveSearch();
+        AddHandoffEntries(lines, *recorder_, *this, progress_);
+    });
 }
 
 void TQuilmarWindow::OnDeviceChange(WPARAM event) {
@@ -448,6 +472,7 @@ void TQuilmarWindow::CloseWindow() {
 }
 
 void TQuilmarWindow::OnDestroy() {
+    dropRegistration_.Revoke();
     ::SetMenu(Handle(), nullptr);
     ::PostQuitMessage(0);
 }
@@ -519,6 +544,11 @@ bool TQuilmarWindow::PreTranslate(MSG& msg) {
         if (ctrl && msg.wParam == 'F') {
             if (!trees_.SearchShown()) RunCommand(CmSearch);
             ::SetFocus(trees_.SearchCombo());
+            return true;
+        }
+        HWND combo = trees_.SearchCombo();
+        if (msg.wParam == VK_RETURN && (msg.hwnd == combo || ::IsChild(combo, msg.hwnd))) {
+            RunCommand(CmSearchGo);
             return true;
         }
     }

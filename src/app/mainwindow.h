@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/actionadd.h"
 #include "app/commandbar.h"
+#include "app/droptarget.h"
 #include "app/entries.h"
 #include "app/filterlist.h"
 #include "app/handoff.h"
@@ -24,7 +26,11 @@
 #include "app/renamedialog.h"
 #include "app/replayprompt.h"
 #include "app/runvalue.h"
+#include "app/sharecommands.h"
+#include "app/systemcommands.h"
+#include "app/treemenu.h"
 #include "app/treepane.h"
+#include "capture/pagetitle.h"
 #include "capture/recorder.h"
 #include "capture/sources.h"
 #include "records/model.h"
@@ -33,6 +39,7 @@
 #include "replay/launcher.h"
 #include "replay/replaydriver.h"
 #include "replay/runasadmin.h"
+#include "replay/treecommands.h"
 #include "ui/busyguard.h"
 #include "ui/progresspanel.h"
 #include "ui/splitter.h"
@@ -120,6 +127,11 @@ public:
     static constexpr UINT kFinishTimerMs = 3000;
     TFrmMySettings* SettingsDialog() { return settingsDialog_.get(); }
 
+    // Clipboard, send to and the record export (mainwindow_share.cpp); the
+    // Windows places and the system commands.
+    TShareCommands& ShareCommands();
+    TSystemCommands& SystemCommands() { return systemCommands_; }
+
     // Recording (mainwindow_record.cpp): the record command ("Scan and Add"),
     // the record operation and the desktop sources it reads (tests hand in fakes).
     void BtnRecClick();
@@ -133,6 +145,21 @@ public:
     void AddDroppedFiles(const std::vector<std::wstring>& files);
     // Refreshes the removable-disk menu item; with add, records every removable drive.
     void RemovableDisks(bool add);
+
+    // Tree commands (mainwindow_tree.cpp).
+    // Text dropped on the window: each line that is a path or a web address
+    // is added (a page without a known title gets its page's title) or selected.
+    void AddDroppedText(const std::wstring& text);
+    // The search of every record for the search field's text (on focus loss
+    // only when the text changed since the last search).
+    void RunSearch(bool onFocusLoss);
+    bool Searching() const { return records_->Searching(); }
+    // How web addresses are captioned (tests hand in a fake).
+    void SetPageTitleFetcher(TPageTitleFn fetch) { pageTitle_ = std::move(fetch); }
+    TFrmActionAdd* AddItemsDialog() { return addItemsDialog_.get(); }
+    // The trees' context menu as it is offered for the active tree's selection.
+    unique_hmenu BuildTreeMenu();
+    IDropTarget* DropTarget() { return dropTarget_; }
 
     // The message the window posts itself to run the commands the busy guard queued.
     static constexpr UINT kMsgRunQueued = WM_APP + 0x51;
@@ -167,6 +194,22 @@ private:
     bool OnTreeKey(int tab, UINT key);
     void OnTreeHover(TTreeNode* node);
     void OnSmartRecordClicked();
+
+    // Tree commands (mainwindow_tree.cpp).
+    bool RunTreeCommand(unsigned id);  // true when the command was one of them
+    void ShowTreeMenu(POINT screen);
+    bool TreeMenuShows(unsigned id) const;
+    // Leaves the search results for the selected record (loaded again unless
+    // told not to): what changes the record acts on a record, never on results.
+    void LeaveSearch(bool reload = true);
+    void DeleteSelected();
+    void DeleteAll();
+    void SaveShownRecord();
+    TAddItemsSources AddItemsSources();
+    void RunAddCommand();
+    void AddToRecord();
+    void BeginFilterDrag();
+    bool OnFilterDrag(UINT msg, POINT client);
 
     // Commands (mainwindow_commands.cpp).
     void ExecuteCommand(unsigned id);
@@ -246,12 +289,23 @@ private:
     std::unique_ptr<IOpenLocations> locationScan_;
     std::unique_ptr<TRunAsAdmin> runAsAdmin_;
     std::unique_ptr<TItemLauncher> launcher_;
+    std::unique_ptr<TShareCommands> shareCommands_;
+    TSystemCommands systemCommands_;
 
     // Dialogs, kept for the life of the window.
     std::unique_ptr<TFrmMySettings> settingsDialog_;
     std::unique_ptr<TFrmRecordType> recordTypeDialog_;
     std::unique_ptr<TfrmReplayWhenWinStart> replayPrompt_;
+    std::unique_ptr<TFrmActionAdd> addItemsDialog_;
     TFrmReName renameDialog_;
+
+    TTreeMenuPlan treeMenuPlan_;
+    TRecentFolderSeams recentFolder_ = TRecentFolderSeams::Real();
+    TPageTitleFn pageTitle_ = [](const std::wstring& address) { return PageCaption(address); };
+    std::wstring lastSearchTerm_;
+    IDropTarget* dropTarget_ = nullptr;  // the window's drop target (it holds a reference)
+    TDropRegistration dropRegistration_;
+    bool draggingRows_ = false;
 
     std::wstring windowsVersion_;
     std::wstring documentsFolder_;

@@ -19,33 +19,38 @@ namespace qm {
 
 namespace {
 
-// How a command meets a long operation that holds the busy guard.
-enum class TBusyRule {
-    Anytime,  // touches neither the open record nor a record file: runs at once
-    Queue,    // waits for the operation to end, then runs (the default)
-    Refuse,   // a second long operation of its kind: refused quietly
-};
-
 struct TCommandRule {
     unsigned command;
     TBusyRule rule;
 };
 
 constexpr TCommandRule kCommandRules[] = {
-    {CmRecord, TBusyRule::Refuse},      {CmReplayAll, TBusyRule::Refuse},
-    {CmMenuBar, TBusyRule::Anytime},    {CmStatusBar, TBusyRule::Anytime},
-    {CmRecordList, TBusyRule::Anytime}, {CmRecordMore, TBusyRule::Anytime},
-    {CmStop, TBusyRule::Anytime},       {CmHelp, TBusyRule::Anytime},
-    {CmHomePage, TBusyRule::Anytime},   {CmOnlineGuide, TBusyRule::Anytime},
-    {CmAbout, TBusyRule::Anytime},      {CmOpenApplicationPath, TBusyRule::Anytime},
+    {CmRecord, TBusyRule::Refuse},
+    {CmReplayAll, TBusyRule::Refuse},
+    {CmSearchGo, TBusyRule::Refuse},  // a search during a search would only disturb it
+    {CmMenuBar, TBusyRule::Anytime},
+    {CmStatusBar, TBusyRule::Anytime},
+    {CmRecordList, TBusyRule::Anytime},
+    {CmRecordMore, TBusyRule::Anytime},
+    {CmStop, TBusyRule::Anytime},
+    {CmHelp, TBusyRule::Anytime},
+    {CmHomePage, TBusyRule::Anytime},
+    {CmOnlineGuide, TBusyRule::Anytime},
+    {CmAbout, TBusyRule::Anytime},
+    {CmOpenApplicationPath, TBusyRule::Anytime},
     {CmExit, TBusyRule::Anytime},  // the close request itself waits for the operation
 };
 
-TBusyRule RuleOf(unsigned command) {
+}  // namespace
+
+TBusyRule BusyRuleOf(unsigned command) {
+    if (TSystemCommands::IsShellPlaceCommand(command)) return TBusyRule::Anytime;
     for (const auto& r : kCommandRules)
         if (r.command == command) return r.rule;
     return TBusyRule::Queue;
 }
+
+namespace {
 
 struct TTextSizeEntry {
     unsigned command;
@@ -63,7 +68,7 @@ int TextSizeOfCommand(unsigned command) {
 }
 
 void TQuilmarWindow::RunCommand(unsigned id) {
-    switch (RuleOf(id)) {
+    switch (BusyRuleOf(id)) {
         case TBusyRule::Anytime: Guarded(L"command", [&] { ExecuteCommand(id); }); return;
         case TBusyRule::Refuse: guard_.RunOrRefuse(L"command", [this, id] { ExecuteCommand(id); }); return;
         case TBusyRule::Queue: guard_.RunOrQueue(L"command", [this, id] { ExecuteCommand(id); }); return;
@@ -71,7 +76,7 @@ void TQuilmarWindow::RunCommand(unsigned id) {
 }
 
 void TQuilmarWindow::ExecuteCommand(unsigned id) {
-    if (RunItemCommand(id)) return;
+    if (RunItemCommand(id) || RunTreeCommand(id) || ShareCommands().Run(id) || systemCommands_.Run(id, Handle())) return;
     if (int size = TextSizeOfCommand(id)) {
         ApplyTextSize(size);
         Persist(L"text size", [this] { store_.StoreOption(settings_, keys::curTextSize); });
@@ -176,7 +181,7 @@ void TQuilmarWindow::RestartElevated() {
 }
 
 void TQuilmarWindow::ShowHelp() {
-    std::wstring help = ModuleFolder() + kProductName + L".chm";
+    std::wstring help = HelpFilePath();
     if (IsExistingFile(help))
         ShellOpen(Handle(), L"open", help);
     else

@@ -84,6 +84,8 @@ void TQuilmarWindow::BtnRecClick() {
 }
 
 void TQuilmarWindow::RecordOperation(bool newRecord) {
+    // A recording makes or extends a record: the search results go.
+    LeaveSearch(!newRecord);
     newRecordFlag_ = newRecord;
     TRecordRun run{newRecord, commandBar_.SmartRecordChecked(), nameChosen_};
     nameChosen_ = false;
@@ -105,6 +107,7 @@ void TQuilmarWindow::ShowFilterList(bool show) {
 // ---- Dropped files and removable disks -----------------------------------------------
 
 void TQuilmarWindow::AddDroppedFiles(const std::vector<std::wstring>& files) {
+    LeaveSearch();
     recorder_->LoadInstalledPrograms();
     bool changed = false;
     {
@@ -125,6 +128,7 @@ void TQuilmarWindow::AddDroppedFiles(const std::vector<std::wstring>& files) {
 }
 
 void TQuilmarWindow::RemovableDisks(bool add) {
+    if (add) LeaveSearch();
     std::vector<std::wstring> roots = RemovableDriveRoots();
     removableDiskLabel_.clear();
     bool changed = false;

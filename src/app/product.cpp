@@ -11,5 +11,6 @@ std::wstring MainCaption() { return Format(L"%ls %1.1f", kProductName, static_ca
 
 std::wstring HandoffFilePath() { return JoinPath(UserDataFolder(), kHandoffFileName); }
 std::wstring ContextMenuFilePath() { return JoinPath(UserDataFolder(), kContextMenuFileName); }
+std::wstring HelpFilePath() { return ModuleFolder() + kProductName + L".chm"; }
 
 }  // namespace qm

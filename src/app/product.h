@@ -20,5 +20,7 @@ std::wstring MainCaption();
 
 std::wstring HandoffFilePath();
 std::wstring ContextMenuFilePath();
+// The program's help file, beside the program: "QuilMar.chm".
+std::wstring HelpFilePath();
 
 }  // namespace qm

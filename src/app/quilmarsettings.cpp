@@ -2,12 +2,10 @@
 
 #include <commctrl.h>
 
-#include "base/effects.h"
 #include "base/files.h"
 #include "base/pathtext.h"
 #include "base/strings.h"
 #include "base/guarded.h"
-#include "ui/folderchooser.h"
 
 namespace qm {
 namespace {
@@ -48,7 +46,6 @@ constexpr DWORD kLabel = kLabelStyle;
 
 const std::vector<std::wstring> kTabCaptions = {L"  Record  ", L"   Smart Record   ", L"   Replay All   "};
 constexpr wchar_t kPathHint[] = L"not exists directory.";
-constexpr wchar_t kBrowseTitle[] = L"Please Select a Path,Current path is ";
 constexpr COLORREF kHintTextColour = RGB(192, 0, 0);
 
 TDialogTemplate MainTemplate() {
@@ -291,21 +288,14 @@ bool TFrmMySettings::TakeOverPath() {
 
 void TFrmMySettings::Browse() {
     Guarded(L"settings browse", [&] {
-        std::wstring current = Text(kIdEdtRecordPath);
-        std::wstring chosen = ChooseFolder(Handle(), kBrowseTitle + current, current);
-        if (chosen.empty() || !IsExistingFolder(chosen)) return;
-        SetText(kIdEdtRecordPath, NormaliseFolderPath(chosen));
-        if (TakeOverPath() && hooks_.listRecords) hooks_.listRecords();
+        if (BrowseFolderField(kIdEdtRecordPath, kFolderBrowseTitle) && TakeOverPath() && hooks_.listRecords)
+            hooks_.listRecords();
     });
 }
 
 void TFrmMySettings::OpenFolder() {
     Guarded(L"settings open folder", [&] {
-        if (!CheckPath()) {
-            FocusItem(kIdEdtRecordPath);
-            return;
-        }
-        ShellOpen(Handle(), L"explore", NormaliseFolderPath(Text(kIdEdtRecordPath)));
+        if (!CheckPath() || !ExploreFolderField(kIdEdtRecordPath)) FocusItem(kIdEdtRecordPath);
     });
 }
 

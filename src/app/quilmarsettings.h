@@ -15,6 +15,9 @@
 
 namespace qm {
 
+// The folder browser's title (the current path follows it).
+inline constexpr wchar_t kFolderBrowseTitle[] = L"Please Select a Path,Current path is ";
+
 // Caption beside the recent-documents age trackbar (1 to 60 days; 60 means all).
 std::wstring RecentDocAgeCaption(int days);
 // Caption above the Smart Record interval trackbar (3 to 60 seconds).

@@ -54,8 +54,9 @@ bool StartElevated(HWND owner, const std::wstring& file, const std::wstring& par
     return ::ShellExecuteExW(&info) != FALSE;
 }
 
-bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption) {
-    return Effects().messageBox(owner, text, caption, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption, TDefaultAnswer answer) {
+    UINT type = MB_OKCANCEL | MB_ICONINFORMATION | (answer == TDefaultAnswer::Cancel ? MB_DEFBUTTON2 : 0);
+    return Effects().messageBox(owner, text, caption, type) == IDOK;
 }
 
 }  // namespace qm

@@ -47,7 +47,11 @@ SHELLEXECUTEINFOW ElevatedStartInfo(HWND owner, const std::wstring& file, const 
 bool StartElevated(HWND owner, const std::wstring& file, const std::wstring& parameters);
 
 // A question with the information icon and OK and Cancel; true only for OK.
-bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption);
+// Where going on cannot be undone, Cancel is the default button, so a stray
+// Enter does not confirm it.
+enum class TDefaultAnswer { Ok, Cancel };
+bool AskOkCancel(HWND owner, const std::wstring& text, const std::wstring& caption,
+                 TDefaultAnswer answer = TDefaultAnswer::Ok);
 
 class TEffectsOverride {
 public:

@@ -14,6 +14,18 @@ bool IsBlank(wchar_t c) { return c <= L' '; }
 std::wstring MapCase(std::wstring_view s, DWORD flag) {
     if (s.empty()) return {};
     std::wstring out(s);
+    // Plain ASCII maps the same in the invariant locale without the call,
+    // which the recorder's lookups make for every path they compare.
+    bool ascii = true;
+    for (wchar_t c : s) ascii = ascii && c < 0x80;
+    if (ascii) {
+        const bool lower = flag == LCMAP_LOWERCASE;
+        for (wchar_t& c : out) {
+            if (lower && c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+            if (!lower && c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+        }
+        return out;
+    }
     int n = ::LCMapStringW(LOCALE_INVARIANT, flag, s.data(), static_cast<int>(s.size()), out.data(),
                            static_cast<int>(out.size()));
     if (n <= 0) return std::wstring(s);

@@ -112,4 +112,13 @@ bool IsElevatedAdmin() {
     return elevated;
 }
 
+std::wstring SystemErrorText(unsigned long code) {
+    wchar_t* text = nullptr;
+    DWORD n =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    unique_hlocal owner(text);
+    return n && text ? Trim(std::wstring_view(text, n)) : std::wstring();
+}
+
 }  // namespace qm

@@ -35,4 +35,7 @@ bool Is64BitWindows();
 // later, where the group is present only to deny, does not count. Asked once.
 bool IsElevatedAdmin();
 
+// The system's text for an error code, trimmed (empty when it has none).
+std::wstring SystemErrorText(unsigned long code);
+
 }  // namespace qm

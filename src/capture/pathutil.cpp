@@ -188,11 +188,7 @@ bool Launch(const std::wstring& file, const std::wstring& parameters, bool repor
             Effects().shellExecute(owner, L"open", L"rundll32.exe", L"shell32.dll,OpenAs_RunDLL " + file,
                                    SW_SHOWNORMAL);
     } else if (reportErrors) {
-        wchar_t* text = nullptr;
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        unique_hlocal owned(text);
-        Effects().messageBox(owner, text ? text : L"", L"QuilMar", MB_OK | MB_ICONERROR);
+        Effects().messageBox(owner, SystemErrorText(error), L"QuilMar", MB_OK | MB_ICONERROR);
     }
     return false;
 }

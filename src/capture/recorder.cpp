@@ -473,6 +473,17 @@ TTreeNode* TRecorder::AddTreeNode(TDocTree& tree, TTreeNode* parent, const std::
     return node;
 }
 
+// The index is taken before the table grows: asked for afterwards it would
+// see a changed table and be rebuilt from the whole record for every item.
+int TRecorder::AppendItem(TMyDoc doc) {
+    TIndex& index = Index();
+    const int n = model_.items.Append();
+    model_.items.At(n) = std::move(doc);
+    index.ItemAdded(n);
+    index.Synced();
+    return n;
+}
+
 void TRecorder::SetItemPath(int item, const std::wstring& path) {
     Index().ItemPathChanging(item, path);
     model_.items.At(item).path = path;
@@ -501,10 +512,12 @@ void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTi
     if (!fileItem && key.empty()) return;
 
     // 4.-5. The item and its kind.
-    bool newGroup = fileItem || !Index().HasGroupKey(Lt(key));
-    int n = model_.items.Append();
+    // An item of the same key may have been recorded without a group node of
+    // that text (a file names its node by its title): the group is made then.
+    TTreeNode* existingGroup = fileItem ? nullptr : Index().FirstNodeWithText(model_.all, key);
+    bool newGroup = fileItem || !existingGroup || !Index().HasGroupKey(Lt(key));
+    TMyDoc item;
     {
-        TMyDoc& item = model_.items.At(n);
         bool folderLike = !FileExists(path) && !IsWebAddress(path) &&
                           (StartsWithNoCase(path, L"file:///") || path.rfind(L"\\\\", 0) == 0 ||
                            (path.size() >= 2 && iswalpha(path[0]) && path[1] == L':'));
@@ -521,8 +534,7 @@ void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTi
         }
         item.groupKey = key;
     }
-    Index().ItemAdded(n);
-    Index().Synced();
+    const int n = AppendItem(std::move(item));
     const int32_t docType = model_.items.At(n).docType;
 
     // 6. The group node.
@@ -538,7 +550,7 @@ void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTi
         if (docType == kDocAppOrFile) appGroup = AddTreeNode(model_.app, nullptr, caption, n, image);
         if (docType == kDocFolder) pathGroup = AddTreeNode(model_.path, nullptr, caption, n, kImageFolder);
     } else {
-        allGroup = Index().FirstNodeWithText(model_.all, key);
+        allGroup = existingGroup;
         docGroup = Index().FirstNodeWithText(model_.doc, key);
         pathGroup = Index().FirstNodeWithText(model_.path, key);
     }
@@ -581,10 +593,8 @@ void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTi
     if (newGroup) {
         TMyDoc copy = model_.items.At(n);
         SetItemPath(n, key);
-        child = model_.items.Append();
-        model_.items.At(child) = copy;
-        model_.items.At(child).path = itemPath;
-        Index().ItemAdded(child);
+        copy.path = itemPath;
+        child = AppendItem(std::move(copy));
         Index().Refresh(allGroup);
         Index().Synced();
     }
@@ -615,27 +625,23 @@ void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, co
         }
         if (!attach) continue;
         int image = FileExists(target) ? images_.IconOf(target, L"") : images_.IconOf(path, title);
-        int item = model_.items.Append();
-        TMyDoc& doc = model_.items.At(item);
+        TMyDoc doc;
         doc.docType = kDocAppOrFile;
         doc.path = target;
         doc.title = FileNameOf(target);
-        Index().ItemAdded(item);
-        Index().Synced();
-        AddTreeNode(model_.all, allNode, doc.title, item, image);
+        int item = AppendItem(std::move(doc));
+        AddTreeNode(model_.all, allNode, model_.items.At(item).title, item, image);
         if (appNode) AddTreeNode(model_.app, appNode, model_.items.At(item).title, item, image);
     }
 }
 
 void TRecorder::AttachUnderRecordedProgram(const std::wstring& document, const std::wstring& program) {
     int image = images_.IconOf(document, L"");
-    int item = model_.items.Append();
-    TMyDoc& doc = model_.items.At(item);
+    TMyDoc doc;
     doc.docType = kDocAppOrFile;
     doc.path = document;
     doc.title = FileNameOf(document);
-    Index().ItemAdded(item);
-    Index().Synced();
+    int item = AppendItem(std::move(doc));
     bool explorer = Lt(FileNameOf(program)) == L"explorer.exe";
     std::vector<TTreeNode*> candidates = Index().TopNodesWithPath(Lt(program));
     if (explorer)

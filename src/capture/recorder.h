@@ -92,6 +92,8 @@ public:
 
     void MarkAsCurrent(const std::wstring& path) override;
     const std::wstring& LastRecordedPath() const { return lastRecordedPath_; }
+    // The Recent folder the record operation scans.
+    const std::wstring& RecentFolder() const { return recentFolder_; }
 
     // IEntryTarget (the hand-off and the command line).
     void LoadInstalledPrograms() override { images_.LoadInstalledPrograms(); }
@@ -129,6 +131,7 @@ private:
     void AttachUnderRecordedProgram(const std::wstring& document, const std::wstring& program);
     TTreeNode* AddTreeNode(TDocTree& tree, TTreeNode* parent, const std::wstring& text, int item, int image);
     void SetItemPath(int item, const std::wstring& path);
+    int AppendItem(TMyDoc doc);
     std::wstring Resolve(const std::wstring& path);
     std::wstring ProgramOf(const std::wstring& path);
     void NoteRecent(const std::wstring& path);

@@ -161,6 +161,7 @@ TPumpFn TRecordStore::ThrottledPump() {
 }
 
 void TRecordStore::SelectRecord() {
+    searching_ = false;  // the trees show a record again
     treeRebuild_ = true;
     int cursor = list_.Cursor();
     if (cursor < 0 || cursor >= list_.Count()) {
@@ -205,6 +206,7 @@ void TRecordStore::SelectRecord() {
 }
 
 bool TRecordStore::SaveRecordTo(const std::wstring& path) {
+    if (searching_) return false;
     // The three files are written whole beside their targets first and moved in
     // only when all three were written, so a failed or interrupted save leaves
     // the previous record as it was. The tree file, which makes the record,
@@ -237,6 +239,7 @@ bool TRecordStore::EnsureTargetFolder() {
 }
 
 bool TRecordStore::SaveOpenRecord(TSaveRule rule) {
+    if (searching_) return false;
     switch (rule) {
         case TSaveRule::Keep: break;
         case TSaveRule::New: currentRecordPath_ = NewRecordName(); break;
@@ -257,6 +260,7 @@ bool TRecordStore::SaveOpenRecord(TSaveRule rule) {
 }
 
 void TRecordStore::SaveSelectedRecord() {
+    if (searching_) return;
     if (list_.Count() == 0) {
         SaveOpenRecord(TSaveRule::Selected);
         return;
@@ -324,7 +328,7 @@ void TRecordStore::NodeExpansionChanged(TTreeNode* node, bool expanded) {
     if (!node) return;
     node->SetExpanded(expanded);
     if (model_.items.IsValid(node->Index())) model_.items.At(node->Index()).expanded = expanded;
-    if (treeRebuild_ || currentRecordPath_.empty() || node->Level() != 0) return;
+    if (treeRebuild_ || searching_ || currentRecordPath_.empty() || node->Level() != 0) return;
     WriteExpansionFile(SideFile(currentRecordPath_, kExpansionFileExt), model_.all);
 }
 

@@ -103,6 +103,9 @@ public:
     const std::wstring& CurrentRecordPath() const { return currentRecordPath_; }
     void SetCurrentRecordPath(const std::wstring& path) { currentRecordPath_ = path; }
     bool TreeRebuilding() const { return treeRebuild_; }
+    // While the trees show search results, nothing is saved: they belong to no record.
+    void SetSearching(bool on) { searching_ = on; }
+    bool Searching() const { return searching_; }
     void SetTreeRebuilding(bool on) { treeRebuild_ = on; }
 
     static std::wstring SideFile(const std::wstring& recordPath, const wchar_t* ext);
@@ -121,6 +124,7 @@ private:
     std::wstring defaultFolder_;
     std::wstring currentRecordPath_;
     bool treeRebuild_ = false;
+    bool searching_ = false;
 };
 
 }  // namespace qm

@@ -44,6 +44,10 @@ const TOption<W> kWindowOptions[] = {
     {StatusBar1, &W::statusBar},
     {RecordList1, &W::recordList},
     {keys::AlwaysRunAsAdmin, &W::alwaysRunAsAdmin, INT_MIN, INT_MAX, true, true},
+    {EdtAction, &W::addAddress},
+    {NeedAlterName, &W::needAlterName},
+    {FrmActionAddInd, &W::addItemsPage, 0, 4, true, false, kSectionAddDocument},
+    {cbAsRecordFileName, &W::asRecordFileName},
 };
 
 template <class T>
@@ -60,11 +64,11 @@ void LoadOption(const TIniFile& file, const TOption<T>& o, T& values, const T& d
         [&](auto field) {
             using V = std::remove_reference_t<decltype(values.*field)>;
             if constexpr (std::is_same_v<V, bool>) {
-                values.*field = file.ReadBool(kSectionDefault, o.key, defaults.*field);
+                values.*field = file.ReadBool(o.section, o.key, defaults.*field);
             } else if constexpr (std::is_same_v<V, int>) {
-                values.*field = std::clamp(file.ReadInteger(kSectionDefault, o.key, defaults.*field), o.min, o.max);
+                values.*field = std::clamp(file.ReadInteger(o.section, o.key, defaults.*field), o.min, o.max);
             } else {
-                values.*field = file.ReadString(kSectionDefault, o.key, defaults.*field);
+                values.*field = file.ReadString(o.section, o.key, defaults.*field);
             }
         },
         o.field);
@@ -76,11 +80,11 @@ void StoreOptionValue(TIniFile& file, const TOption<T>& o, const T& values) {
         [&](auto field) {
             using V = std::remove_cv_t<std::remove_reference_t<decltype(values.*field)>>;
             if constexpr (std::is_same_v<V, bool>)
-                file.WriteBool(kSectionDefault, o.key, values.*field);
+                file.WriteBool(o.section, o.key, values.*field);
             else if constexpr (std::is_same_v<V, int>)
-                file.WriteInteger(kSectionDefault, o.key, values.*field);
+                file.WriteInteger(o.section, o.key, values.*field);
             else
-                file.WriteString(kSectionDefault, o.key, values.*field);
+                file.WriteString(o.section, o.key, values.*field);
         },
         o.field);
 }

@@ -96,6 +96,10 @@ struct TWindowOptions {
     bool statusBar = false;               // StatusBar1
     bool recordList = true;               // RecordList1
     bool alwaysRunAsAdmin = false;        // AlwaysRunAsAdmin (common file)
+    std::wstring addAddress;              // EdtAction: the add-items dialog's last address
+    bool needAlterName = false;           // NeedAlterName
+    int addItemsPage = 0;                 // FrmActionAddInd (section "AddDocumentForm")
+    bool asRecordFileName = false;        // cbAsRecordFileName: the send-to dialog's "As original file name"
 };
 
 // The window state stored at the end of every move or resize and on close.
@@ -122,6 +126,7 @@ struct TOption {
     int min = INT_MIN, max = INT_MAX;
     bool loaded = true;   // false: written, never read back
     bool common = false;  // in the common settings file
+    const wchar_t* section = keys::kSectionDefault;
 };
 
 // The options of the settings dialog, in the order the dialog stores them.

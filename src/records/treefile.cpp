@@ -220,13 +220,6 @@ CreateXmlReaderFn XmlReaderFactory() {
     return fn;
 }
 
-struct ParsedItem {
-    int depth = 0;  // 0 for a child of the root
-    bool complete = false;
-    std::wstring text, path;
-    int imageIndex = 0, docType = 0;
-};
-
 bool ReadAttribute(IXmlReader* r, const wchar_t* name, std::wstring& value) {
     if (r->MoveToAttributeByName(name, nullptr) != S_OK) return false;
     const wchar_t* v = nullptr;
@@ -236,8 +229,8 @@ bool ReadAttribute(IXmlReader* r, const wchar_t* name, std::wstring& value) {
     return true;
 }
 
-ParsedItem ReadItem(IXmlReader* r, int depth) {
-    ParsedItem p;
+TTreeFileItem ReadItem(IXmlReader* r, int depth) {
+    TTreeFileItem p;
     p.depth = depth;
     std::wstring image, extand, docType;
     bool ok = ReadAttribute(r, L"text", p.text) && ReadAttribute(r, L"path", p.path) &&
@@ -320,7 +313,8 @@ std::optional<std::string> PrepareXmlText(const std::string& bytes) {
 
 }  // namespace
 
-TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPumpFn& pump) {
+TTreeLoad ParseTreeXml(const std::string& bytes, std::vector<TTreeFileItem>& parsed) {
+    parsed.clear();
     CreateXmlReaderFn create = XmlReaderFactory();
     if (!create) return TTreeLoad::Unreadable;
     std::optional<std::string> text = PrepareXmlText(bytes);
@@ -336,7 +330,6 @@ TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPump
     if (FAILED(reader->SetInput(stream.Get()))) return TTreeLoad::Unreadable;
 
     // The whole document is read first: one that is not well-formed loads nothing.
-    std::vector<ParsedItem> parsed;
     int depth = -1;  // -1: outside the root element
     int topCount = 0;
     bool tooDeep = false;
@@ -350,12 +343,17 @@ TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPump
     // element again and again: an element where the last one was is damage.
     std::pair<UINT, UINT> lastElement{0, 0};
     while ((hr = reader->Read(&type)) == S_OK) {
-        if (budget-- == 0) return TTreeLoad::NotWellFormed;
+        if (budget-- == 0) {
+            parsed.clear();
+            return TTreeLoad::NotWellFormed;
+        }
         if (type == XmlNodeType_Element) {
             std::pair<UINT, UINT> at{0, 0};
             if (SUCCEEDED(reader->GetLineNumber(&at.first)) && SUCCEEDED(reader->GetLinePosition(&at.second)) &&
-                sawRoot && at == lastElement)
+                sawRoot && at == lastElement) {
+                parsed.clear();
                 return TTreeLoad::NotWellFormed;
+            }
             lastElement = at;
             bool empty = reader->IsEmptyElement() != FALSE;
             sawRoot = true;
@@ -377,13 +375,34 @@ TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPump
     // A branch deeper than the reader goes stops the file there: what came
     // before is kept, so one deep branch does not cost the whole record.
     bool cutAtDepth = hr == static_cast<HRESULT>(SC_E_MAXELEMENTDEPTH) && tooDeep;
-    if (!cutAtDepth && (FAILED(hr) || !sawRoot || depth != -1)) return TTreeLoad::NotWellFormed;
+    if (!cutAtDepth && (FAILED(hr) || !sawRoot || depth != -1)) {
+        parsed.clear();
+        return TTreeLoad::NotWellFormed;
+    }
+    return tooDeep ? TTreeLoad::Stopped : TTreeLoad::Loaded;
+}
+
+size_t UsableTreeItems(const std::vector<TTreeFileItem>& parsed) {
+    size_t depth = 0, n = 0;
+    for (const TTreeFileItem& p : parsed) {
+        if (!p.complete || static_cast<size_t>(p.depth) > depth) break;
+        depth = static_cast<size_t>(p.depth) + 1;
+        ++n;
+    }
+    return n;
+}
+
+TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPumpFn& pump) {
+    std::vector<TTreeFileItem> parsed;
+    TTreeLoad parse = ParseTreeXml(bytes, parsed);
+    if (parse == TTreeLoad::NotWellFormed || parse == TTreeLoad::Unreadable) return parse;
+    bool tooDeep = parse == TTreeLoad::Stopped;
 
     // Build the tree; stop at the first incomplete element, and at any element
     // whose parent was not taken.
     std::vector<TTreeNode*> parents;
     size_t built = 0;
-    for (const ParsedItem& p : parsed) {
+    for (const TTreeFileItem& p : parsed) {
         if (!p.complete || p.depth > static_cast<int>(parents.size())) break;
         parents.resize(static_cast<size_t>(p.depth));
         TTreeNode* parent = parents.empty() ? nullptr : parents.back();

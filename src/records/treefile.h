@@ -3,6 +3,7 @@
 // "docType" and "extand" in that order.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "base/files.h"
 #include "records/model.h"
@@ -23,6 +24,22 @@ bool WriteTreeFile(const std::wstring& path, const TRecordModel& model, const st
 bool WriteTreeFile(TReplacingFile& file, const TRecordModel& model, const std::wstring& appPath);
 
 enum class TTreeLoad { Loaded, Stopped, NotWellFormed, Unreadable };
+
+// One element of a tree file as it was read, in document order.
+struct TTreeFileItem {
+    int depth = 0;          // 0 for a child of the root
+    bool complete = false;  // it has all five attributes, the numbers readable
+    std::wstring text, path;
+    int imageIndex = 0, docType = 0;
+};
+
+// The elements of a tree file (the first 5000 top-level ones with all their
+// descendants down to the depth limit), without building anything; a document
+// that is not well-formed gives none. Stopped: the depth limit cut it.
+TTreeLoad ParseTreeXml(const std::string& bytes, std::vector<TTreeFileItem>& items);
+// How many of the parsed elements a load takes: up to the first incomplete one
+// or one whose parent was not taken.
+size_t UsableTreeItems(const std::vector<TTreeFileItem>& items);
 
 // Reads a tree file into the All tree and the item table (which the caller has
 // emptied). Elements are taken whatever their tag. Reading stops at the first

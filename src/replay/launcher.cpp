@@ -1,9 +1,7 @@
 #include "replay/launcher.h"
 
 #include <shlobj.h>
-#include <wrl/client.h>
 
-#include "base/com.h"
 #include "base/effects.h"
 #include "base/files.h"
 #include "base/listfile.h"
@@ -15,8 +13,7 @@
 #include "capture/pathutil.h"
 #include "capture/specialwindow.h"
 #include "replay/runasadmin.h"
-
-using Microsoft::WRL::ComPtr;
+#include "replay/shellplaces.h"
 
 #include "base/guarded.h"
 
@@ -51,25 +48,6 @@ std::optional<std::wstring> ReadRegistryText(HKEY root, const wchar_t* subKey, c
     return text;
 }
 
-// "Shell.Application" MinimizeAll, called by name as the automation object offers it.
-void MinimizeAllWindows() {
-    TComApartment com;
-    {
-        CLSID clsid{};
-        ComPtr<IDispatch> shell;
-        if (SUCCEEDED(::CLSIDFromProgID(L"Shell.Application", &clsid)) &&
-            SUCCEEDED(
-                ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&shell)))) {
-            LPOLESTR name = const_cast<LPOLESTR>(L"MinimizeAll");
-            DISPID id = 0;
-            if (SUCCEEDED(shell->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) {
-                DISPPARAMS none{};
-                shell->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
-            }
-        }
-    }
-}
-
 wchar_t UserDecimalSeparator() {
     wchar_t sep[8] = {};
     return ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, 8) > 1 ? sep[0] : L'.';
@@ -92,7 +70,7 @@ TLauncherSeams TLauncherSeams::Real() {
     };
     s.winExec = [](const std::string& command, UINT show) { return Effects().winExec(command, show); };
     s.message = [](HWND owner, const std::wstring& text) { Effects().messageBox(owner, text, L"QuilMar", MB_OK); };
-    s.minimizeAll = &MinimizeAllWindows;
+    s.minimizeAll = [] { CallShellApplication(L"MinimizeAll"); };
     s.openSpecialFolder = [](int csidl) { OpenSpecialFolder(csidl); };
     s.wow64 = [] { return IsWow64(); };
     s.httpCommand = [] { return ReadRegistryText(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr); };

@@ -8,6 +8,7 @@
 
 #include "base/files.h"
 #include "base/strings.h"
+#include "base/system.h"
 #include "setup/itempath.h"
 
 using Microsoft::WRL::ComPtr;
@@ -19,15 +20,6 @@ namespace {
 // Where the handler may look for the archive's start (self-extracting stubs).
 constexpr UINT64 kMaxCheckStartPosition = 1 << 20;
 constexpr UINT32 kAllItems = 0xFFFFFFFF;
-
-std::wstring TrimmedSystemText(DWORD code) {
-    wchar_t* text = nullptr;
-    DWORD n =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    unique_hlocal owner(text);
-    return n && text ? Trim(std::wstring_view(text, n)) : std::wstring();
-}
 
 // The last error as a result code; a failure without one is still a failure.
 HRESULT LastErrorResult() {
@@ -99,8 +91,8 @@ T7zError::T7zError(HRESULT code, const std::wstring& message)
     : std::runtime_error(WideToUtf8(message)), code_(code), message_(message) {}
 
 std::wstring ResultText(HRESULT code) {
-    std::wstring text = TrimmedSystemText(static_cast<DWORD>(code));
-    if (text.empty() && HRESULT_FACILITY(code) == FACILITY_WIN32) text = TrimmedSystemText(HRESULT_CODE(code));
+    std::wstring text = SystemErrorText(static_cast<DWORD>(code));
+    if (text.empty() && HRESULT_FACILITY(code) == FACILITY_WIN32) text = SystemErrorText(HRESULT_CODE(code));
     return text.empty() ? Format(L"Error 0x%08lX", static_cast<unsigned long>(code)) : text;
 }
 

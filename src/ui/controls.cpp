@@ -24,6 +24,14 @@ int TextWidth(HWND control, HFONT font) {
     return size.cx;
 }
 
+std::wstring WindowText(HWND window) {
+    int n = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    n = ::GetWindowTextW(window, text.data(), n + 1);
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
+}
+
 HFONT MakeFont(const wchar_t* family, int points, int weight, int dpi) {
     return ::CreateFontW(-::MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, family);

@@ -14,6 +14,9 @@ HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* className, const wch
 // The width the control's text needs in the font.
 int TextWidth(HWND control, HFONT font);
 
+// A window's text.
+std::wstring WindowText(HWND window);
+
 // Shows or hides a window as the flag says.
 inline void ShowControl(HWND control, bool show) { ::ShowWindow(control, show ? SW_SHOW : SW_HIDE); }
 

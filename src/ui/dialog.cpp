@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
+#include "base/effects.h"
+#include "base/files.h"
 #include "base/guarded.h"
+#include "base/pathtext.h"
 #include "base/strings.h"
+#include "ui/folderchooser.h"
 
 namespace qm {
 
@@ -227,6 +231,21 @@ void TDialog::MoveNear(POINT pt) {
     int x = std::max<int>(mi.rcWork.left, std::min<int>(pt.x, mi.rcWork.right - w));
     int y = std::max<int>(mi.rcWork.top, std::min<int>(pt.y, mi.rcWork.bottom - h));
     ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TDialog::BrowseFolderField(int editId, const std::wstring& caption) {
+    std::wstring current = Text(editId);
+    std::wstring chosen = ChooseFolder(Handle(), caption + current, current);
+    if (chosen.empty() || !IsExistingFolder(chosen)) return false;
+    SetText(editId, NormaliseFolderPath(chosen));
+    return true;
+}
+
+bool TDialog::ExploreFolderField(int editId) {
+    std::wstring folder = Trim(Text(editId));
+    if (folder.empty() || !IsExistingFolder(folder)) return false;
+    ShellOpen(Handle(), L"explore", NormaliseFolderPath(folder));
+    return true;
 }
 
 bool TDialog::RunDialog(HWND owner, const TDialogTemplate& tpl) {

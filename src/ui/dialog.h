@@ -136,6 +136,15 @@ public:
     // Moves the dialog so its top-left corner is at the point, kept on the screen.
     void MoveNear(POINT pt);
 
+    // A folder field (an edit beside its browse and open-folder buttons).
+    // Browse: the shell's folder browser titled caption + the field's text,
+    // starting in that folder; a chosen existing folder goes into the field
+    // with a trailing "\". True when one was chosen.
+    bool BrowseFolderField(int editId, const std::wstring& caption);
+    // Open folder: the field's folder in Explorer; false (nothing opened) when
+    // the field names no existing folder.
+    bool ExploreFolderField(int editId);
+
     // A child dialog (a tab page) whose controls Item() also finds.
     void AddPage(HWND page) { pages_.push_back(page); }
     void ClearPages() { pages_.clear(); }

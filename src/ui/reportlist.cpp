@@ -11,6 +11,8 @@ void TReportList::Create(HWND parent, int id, HFONT font, DWORD extraStyle) {
 
 void TReportList::Attach(HWND listView) {
     hwnd_ = listView;
+    // The images belong to whoever hands them in: the list must not destroy them with itself.
+    ::SetWindowLongPtrW(hwnd_, GWL_STYLE, ::GetWindowLongPtrW(hwnd_, GWL_STYLE) | LVS_SHAREIMAGELISTS);
     ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
 }
 

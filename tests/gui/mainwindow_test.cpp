@@ -21,65 +21,14 @@
 #include "support/fakecapture.h"
 #include "support/tempdir.h"
 #include "support/testservers.h"
+#include "gui/mainwindowfixture.h"
 #include "ui/window.h"
 
 namespace qm {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    std::unique_ptr<TSettingsStore> store;
-    std::unique_ptr<TQuilmarWindow> window;
-    std::wstring records = dir / L"records\\";
-    HKEY runKey = nullptr;
-    test::FakeApps apps;
-    test::FakeLocations locations;
-    test::TempDir recent;
-
-    void SetUp() override {
-        store = std::make_unique<TSettingsStore>(TSettingsStore::Open(dir / L"user", dir / L"common"));
-        store->User().WriteString(keys::kSectionDefault, keys::EdtRECPath, records);
-        // The first recording of an empty record folder runs without asking,
-        // on a fake desktop.
-        store->User().WriteBool(keys::kSectionDefault, keys::CbShowSettingsWhenRecord, false);
-        CreateFolderTree(records);
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          &runKey, nullptr);
-        ::RegDeleteValueW(runKey, L"QuilMar");
-    }
-    void TearDown() override {
-        window.reset();
-        if (runKey) ::RegCloseKey(runKey);
-    }
-    void WriteRecord(const std::wstring& name, const std::string& items) {
-        ASSERT_TRUE(CreateFolderTree(records));
-        ASSERT_TRUE(WriteFileReplacing(JoinPath(records, name + L".quilmar"),
-                                       "<quilmartree app=\"x\">" + items + "</quilmartree>"));
-    }
-    // Creates the window and runs its first-run step.
-    void Open(std::vector<std::wstring> args = {}) {
-        window = std::make_unique<TQuilmarWindow>(*store, std::move(args), ParseStartFlags({}));
-        window->SetRunValue(TRunValue(HKEY_CURRENT_USER, L"Software\\QuilMarTests\\Run"));
-        ASSERT_TRUE(window->Create());
-        window->SetCaptureSources(&apps, &locations, recent.Path());
-        window->ShowFirst(SW_SHOWNORMAL);
-        window->FirstRun();
-        PumpPendingMessages();
-    }
-    RECT Bounds() const {
-        RECT r{};
-        ::GetWindowRect(window->Handle(), &r);
-        return r;
-    }
-};
-
-std::string Item(const char* text, const char* path, int kind, const char* children = nullptr) {
-    std::string s = std::string("<item text=\"") + text + "\" path=\"" + path +
-                    "\" imageIndex=\"0\" stateIndex=\"-1\" docType=\"" + std::to_string(kind) + "\" extand=\"" +
-                    (children ? "0" : "-1") + "\"";
-    return children ? s + ">" + children + "</item>" : s + "/>";
-}
+using namespace test;
+using MainWindowTest = TMainWindowFixture;
 
 TEST_F(MainWindowTest, FreshStartUsesTheDefaultBoundsAndLayout) {
     Open();
@@ -362,24 +311,6 @@ TEST_F(MainWindowTest, HoverShowsTitleAndLocationInTheStatusBar) {
 
 // ---- Recording through the window -----------------------------------------------
 
-std::vector<std::wstring> RecordNames(const std::wstring& folder) {
-    std::vector<std::wstring> out;
-    WIN32_FIND_DATAW fd;
-    unique_hfind f(::FindFirstFileW(JoinPath(folder, L"*.quilmar").c_str(), &fd));
-    if (f) {
-        do out.push_back(RecordName(fd.cFileName));
-        while (::FindNextFileW(f.get(), &fd));
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-bool TreeHasPath(const TRecordModel& model, const std::wstring& path) {
-    bool found = false;
-    model.all.ForEachNode([&](TTreeNode* n) { found |= EqualsNoCase(model.items.At(n->Index()).path, path); });
-    return found;
-}
-
 void ClickRecordButton(HWND window) {
     HWND button = ::FindWindowExW(window, nullptr, L"Button", L"&Record");
     ASSERT_NE(button, nullptr);
@@ -538,20 +469,6 @@ TEST_F(MainWindowTest, RecordTypeDialogNamesTheRecordOrCancelsIt) {
         EXPECT_NE(store->User().ReadString(keys::kSectionDefault, key, L"missing"), L"missing") << key;
 }
 
-// A drop as Explorer makes it: a DROPFILES block with wide names.
-HGLOBAL MakeDrop(const std::vector<std::wstring>& files) {
-    std::wstring list;
-    for (const auto& f : files) list += f + L'\0';
-    list += L'\0';
-    HGLOBAL mem = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(mem));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
-    ::GlobalUnlock(mem);
-    return mem;
-}
-
 TEST_F(MainWindowTest, DroppedFilesAreAddedOnceAndSaved) {
     WriteRecord(L"Dec 01,2026_001", Item("notepad", "C:\\windows\\notepad.exe", 2));
     Open();
@@ -573,18 +490,6 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedOnceAndSaved) {
 }
 
 // ---- The busy guard: input that arrives while a record operation runs -------------
-
-// Lets the window run what the busy guard queued.
-void Settle() {
-    for (int i = 0; i < 20; ++i) {
-        PumpPendingMessages();
-        ::Sleep(5);
-    }
-}
-
-std::wstring NewestRecord(const std::wstring& folder) {
-    return JoinPath(folder, RecordNames(folder).back() + L".quilmar");
-}
 
 TEST_F(MainWindowTest, InputDuringARecordRunIsTakenAfterItAndNeverWritesTheOldRecord) {
     WriteRecord(L"Dec 01,2026_001", Item("notepad", "C:\\windows\\notepad.exe", 2));

@@ -53,6 +53,26 @@ TEST(RunValue, BlankDataDoesNotCount) {
     EXPECT_FALSE(run.Present());
 }
 
+// What each kind of command does while a long operation runs: a second long
+// operation is refused, what only looks or opens a place runs at once, and
+// everything that reads or changes the record waits.
+TEST(BusyRules, EachKindOfCommandMeetsALongOperationAsItMust) {
+    struct Case {
+        unsigned command;
+        TBusyRule rule;
+    };
+    const Case cases[] = {
+        {CmRecord, TBusyRule::Refuse},        {CmReplayAll, TBusyRule::Refuse},
+        {CmSearchGo, TBusyRule::Refuse},      {CmStop, TBusyRule::Anytime},
+        {CmExit, TBusyRule::Anytime},         {CmAbout, TBusyRule::Anytime},
+        {CmMyDocuments, TBusyRule::Anytime},  {CmDeleteSelected, TBusyRule::Queue},
+        {CmDeleteAll, TBusyRule::Queue},      {CmAdd, TBusyRule::Queue},
+        {CmPasteShortcut, TBusyRule::Queue},  {CmSendToRecord, TBusyRule::Queue},
+        {CmAddToRecord, TBusyRule::Queue},    {CmOpen, TBusyRule::Queue},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BusyRuleOf(c.command), c.rule) << c.command;
+}
+
 TEST(Menus, TablesCarryTheirCaptionsAndHideWhatIsNeverShown) {
     unique_hmenu tree(BuildMenu(TMenuTable::DocTree, {}));
     EXPECT_EQ(MenuCaption(tree.get(), CmOpen), L"&Open");

@@ -202,6 +202,28 @@ TEST_F(Recorder, FoldersGroupUnderTheirTopFolder) {
     EXPECT_EQ(group->Image(), kImageFolder);
 }
 
+// A file names its node by its title, so its group key has no group node:
+// a folder of the same key added after it still gets one.
+TEST_F(Recorder, FolderAfterAFileOfTheSameKeyIsKept) {
+    std::wstring doc = MakeFile(L"notes.txt");
+    std::wstring folder = files / L"Projects";
+    CreateFolderTree(folder);
+    {
+        TRecorder::TBatch batch(recorder);
+        recorder.AddNewFileNameToDocTree(doc, L"notes.txt");
+        recorder.AddNewFileNameToDocTree(folder, L"Projects");
+    }
+    std::wstring key = FirstTwoParts(files.Path());
+    const TTreeNode* group = TopWithText(model.all, key);
+    ASSERT_NE(group, nullptr);
+    ASSERT_EQ(group->ChildCount(), 1);
+    EXPECT_EQ(StripTrailingBackslash(model.items.At(group->Children()[0]->Index()).path), folder);
+    EXPECT_EQ(model.path.TopCount(), 1);
+    bool docKept = false;
+    model.all.ForEachNode([&](TTreeNode* n) { docKept = docKept || model.items.At(n->Index()).path == doc; });
+    EXPECT_TRUE(docKept);
+}
+
 TEST_F(Recorder, WebPagesGroupByHost) {
     struct Case {
         std::wstring address, title;

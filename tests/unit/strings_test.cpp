@@ -25,6 +25,27 @@ TEST(Strings, CaseInsensitiveComparisonsCoverNonAscii) {
     EXPECT_EQ(ToUpper(L"àb"), L"ÀB");
 }
 
+// Plain ASCII takes a short way round the system call: both ways must agree,
+// including at the edges of the letter ranges and with one non-ASCII letter.
+TEST(Strings, CaseMappingAgreesForAsciiAndBeyond) {
+    struct Case {
+        const wchar_t* in;
+        const wchar_t* lower;
+        const wchar_t* upper;
+    };
+    const Case cases[] = {
+        {L"@AZ[`az{", L"@az[`az{", L"@AZ[`AZ{"},
+        {L"C:\\Program Files\\App.EXE", L"c:\\program files\\app.exe", L"C:\\PROGRAM FILES\\APP.EXE"},
+        {L"C:\\Program Files\\Äpp.EXE", L"c:\\program files\\äpp.exe", L"C:\\PROGRAM FILES\\ÄPP.EXE"},
+        {L"ISTANBUL", L"istanbul", L"ISTANBUL"},  // the invariant locale: no dotless i
+        {L"", L"", L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ToLower(c.in), c.lower) << c.in;
+        EXPECT_EQ(ToUpper(c.in), c.upper) << c.in;
+    }
+}
+
 TEST(Strings, ReplaceAllScansLeftToRight) {
     EXPECT_EQ(ReplaceAll(L"a\\\\\\b", L"\\\\", L"\\"), L"a\\\\b");
     EXPECT_EQ(ReplaceAll(L"x%20y%20", L"%20", L" "), L"x y ");
