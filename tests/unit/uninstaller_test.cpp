@@ -102,6 +102,22 @@ TEST_F(UninstallerTest, AShortcutOfTheProductsNameIntoAnotherFolderStays) {
     EXPECT_FALSE(PathExists(box.Home() + L"\\SendTo\\Quilmar.lnk"));
 }
 
+TEST_F(UninstallerTest, AnUnreadableShortcutGoesOnlyWhereTheSetupNotedIt) {
+    const std::wstring desktop = box.Desktop() + L"\\QuilMar.lnk";
+    ASSERT_TRUE(WriteFileReplacing(desktop, "not a shortcut"));
+    EXPECT_TRUE(Uninstall().problems.empty());
+    EXPECT_FALSE(PathExists(desktop));
+
+    // Without the setup's note, a damaged file of that name may be anyone's.
+    TInstallOptions options;
+    options.folder = box.InstallFolder();
+    ASSERT_EQ(RunInstall(options, installHost, box.InstallSeams()).outcome, TInstallOutcome::Installed);
+    ASSERT_TRUE(DeleteValue(box.Root().Key(), ProductKeyPath(), TRegView::Native, kInstallRecordValue));
+    ASSERT_TRUE(WriteFileReplacing(desktop, "not a shortcut"));
+    Uninstall();
+    EXPECT_TRUE(IsExistingFile(desktop));
+}
+
 TEST_F(UninstallerTest, RunningCopiesEndOnlyAfterTheUserAgrees) {
     box.running = {Folder() + L"quilmar.exe"};
     host.agree = false;

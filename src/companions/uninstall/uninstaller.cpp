@@ -193,7 +193,10 @@ TUninstallResult TUninstallRun::Run() {
     const TAllUserControl users = seams_.users ? seams_.users() : TAllUserControl(TAllUserControl::TSeams{});
     Step();
     Wait(30);
-    if (std::optional<TInstallRecord> record = LoadInstallRecord(seams_.machineRoot, TRegView::Native)) all_ = *record;
+    if (std::optional<TInstallRecord> record = LoadInstallRecord(seams_.machineRoot, TRegView::Native)) {
+        all_ = *record;
+        for (const TRecordEntry& e : all_.Of(TRecordKind::File)) recorded_.insert(ToLower(e.path));
+    }
     TPlanFolders planFolders{seams_.commonFolder, seams_.sendToFolder ? seams_.sendToFolder() : std::wstring(),
                              seams_.quickLaunchFolder ? seams_.quickLaunchFolder() : std::wstring(), seams_.windows64};
     all_.Merge(KnownInstallation(folder_, planFolders, users));
