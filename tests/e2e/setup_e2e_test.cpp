@@ -14,12 +14,14 @@
 #include "base/files.h"
 #include "base/processes.h"
 #include "base/registry.h"
+#include "base/scope_exit.h"
 #include "base/strings.h"
 #include "records/model.h"
 #include "records/treefile.h"
 #include "setup/contextmenu.h"
 #include "setup/setupnames.h"
 #include "setup/shortcuts.h"
+#include "support/build32.h"
 #include "support/installation.h"
 #include "support/setupdriver.h"
 #include "support/sevenzipfixture.h"
@@ -54,10 +56,10 @@ protected:
         test::ClearInstallation(folder);
     }
 
-    // Runs the setup program to its end with the choices.
-    void Install(const test::TSetupChoices& choices = {}) {
+    // Runs the setup program (this build's unless another is named) to its end with the choices.
+    void Install(const test::TSetupChoices& choices = {}, const std::wstring& program = test::SetupProgram()) {
         HWND window = nullptr;
-        test::Process setup = test::StartSetup(window);
+        test::Process setup = test::StartSetup(window, program);
         ASSERT_NE(window, nullptr) << "the setup window did not come up";
         test::PressInstall(window, folder, choices);
         ASSERT_EQ(setup.WaitExit(90000), 0u) << WideToUtf8(test::ControlText(window, W::kIdMemo1));
@@ -67,6 +69,19 @@ protected:
                                         TRegView view = TRegView::Bits64) {
         return ReadString(HKEY_LOCAL_MACHINE, key, view, name);
     }
+
+    // A machine value as the system's reg.exe exports it from the 64-bit view
+    // (an independent reader: a path with any characters comes through whole).
+    std::optional<std::wstring> Exported(const std::wstring& key, const std::wstring& name) {
+        auto [at, added] = exports_.try_emplace(ToLower(key));
+        if (added) at->second = test::RegExportValues(L"HKLM\\" + key, L"/reg:64");
+        if (!at->second) return std::nullopt;
+        auto value = at->second->find(name);
+        return value == at->second->end() ? std::nullopt : std::optional<std::wstring>(value->second);
+    }
+
+private:
+    std::map<std::wstring, std::optional<std::map<std::wstring, std::wstring>>> exports_;
 };
 
 TEST_F(SetupE2E, InstallsEveryFileShortcutAndKeyAndStartsTheProgram) {
@@ -94,21 +109,21 @@ TEST_F(SetupE2E, InstallsEveryFileShortcutAndKeyAndStartsTheProgram) {
     for (const auto& [link, target] : links)
         EXPECT_TRUE(EqualsNoCase(ShortcutTargetOf(link), target)) << WideToUtf8(link);
 
-    // The keys, in the 64-bit view of this 64-bit build.
+    // The keys, in the 64-bit view of this 64-bit build, as reg.exe finds them.
     const std::wstring entry = UninstallKeyPath();
-    EXPECT_EQ(Machine(entry, L"UninstallString"), L"\"" + folder + L"QuilmarUninstall.exe\"");
-    EXPECT_EQ(Machine(entry, L"DisplayIcon"), folder + L"QuilmarUninstall.exe");
-    EXPECT_EQ(Machine(entry, L"DisplayName"), L"QuilMar");
-    EXPECT_EQ(Machine(entry, L"DisplayVersion"), L"3.0");
-    EXPECT_EQ(Machine(entry, L"InstallLocation"), folder);
-    EXPECT_EQ(Machine(L"Software\\QuilMar\\QuilMar", L"name"), L"QuilMar");
-    EXPECT_EQ(Machine(L"Software\\QuilMar\\QuilMar", L"app"), folder + L"quilmar.exe");
-    EXPECT_EQ(Machine(kRunKeyPath, L"QuilMar"), L"\"" + folder + L"quilmar.exe\" /run");
-    EXPECT_EQ(Machine(MenuClassKeyPath() + L"\\InprocServer32", L""), folder + L"QuilmarMenuDLL.dll");
-    EXPECT_EQ(Machine(MenuClassKeyPath() + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    EXPECT_EQ(Machine(kShellExtensionsApproved, kQuilmarMenuClsidText), L"quilmar menu item.");
-    EXPECT_EQ(Machine(MenuHandlerKeyPath(L"*", L"Quilmar Menu"), L""), kQuilmarMenuClsidText);
-    EXPECT_EQ(Machine(MenuHandlerKeyPath(L"folder", L"Quilmar Menu folder"), L""), kQuilmarMenuClsidText);
+    EXPECT_EQ(Exported(entry, L"UninstallString"), L"\"" + folder + L"QuilmarUninstall.exe\"");
+    EXPECT_EQ(Exported(entry, L"DisplayIcon"), folder + L"QuilmarUninstall.exe");
+    EXPECT_EQ(Exported(entry, L"DisplayName"), L"QuilMar");
+    EXPECT_EQ(Exported(entry, L"DisplayVersion"), L"3.0");
+    EXPECT_EQ(Exported(entry, L"InstallLocation"), folder);
+    EXPECT_EQ(Exported(L"Software\\QuilMar\\QuilMar", L"name"), L"QuilMar");
+    EXPECT_EQ(Exported(L"Software\\QuilMar\\QuilMar", L"app"), folder + L"quilmar.exe");
+    EXPECT_EQ(Exported(kRunKeyPath, L"QuilMar"), L"\"" + folder + L"quilmar.exe\" /run");
+    EXPECT_EQ(Exported(MenuClassKeyPath() + L"\\InprocServer32", L""), folder + L"QuilmarMenuDLL.dll");
+    EXPECT_EQ(Exported(MenuClassKeyPath() + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(Exported(kShellExtensionsApproved, kQuilmarMenuClsidText), L"quilmar menu item.");
+    EXPECT_EQ(Exported(MenuHandlerKeyPath(L"*", L"Quilmar Menu"), L""), kQuilmarMenuClsidText);
+    EXPECT_EQ(Exported(MenuHandlerKeyPath(L"folder", L"Quilmar Menu folder"), L""), kQuilmarMenuClsidText);
     // Nothing of it in the 32-bit view: this build carries no 32-bit DLL.
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, MenuClassKeyPath(), TRegView::Bits32));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry, TRegView::Bits32));
@@ -122,6 +137,50 @@ TEST_F(SetupE2E, InstallsEveryFileShortcutAndKeyAndStartsTheProgram) {
     EXPECT_NE(test::WaitForWindow(kMainWindowClass, running[0].id, 20000), nullptr);
 
     // Nothing new in the system folder; the 7-Zip library went to a private folder.
+    EXPECT_EQ(SystemFolderFiles(), systemBefore);
+}
+
+// The shipped 32-bit setup program on 64-bit Windows: the 32-bit DLL in the
+// 32-bit view with the entries, the 64-bit one in the 64-bit view, where
+// 64-bit Explorer looks.
+TEST_F(SetupE2E, The32BitSetupRegistersEachContextMenuDllInItsOwnView) {
+    QM_SKIP_WITHOUT_32BIT();
+    const std::vector<std::wstring> systemBefore = SystemFolderFiles();
+    // The removal in TearDown works in this program's view; the 32-bit view is cleared here.
+    scope_exit clear32([] {
+        const TRegistryPlace place{HKEY_LOCAL_MACHINE, TRegView::Bits32};
+        UnregisterContextMenuHandler(place);
+        RemoveContextMenuApproval(place);
+        DeleteKeyTree(place.root, UninstallKeyPath(), place.view);
+        DeleteKeyTree(place.root, ProductKeyPath(), place.view);
+        DeleteKeyIfEmpty(place.root, ProductKeyParentPath(), place.view);
+        DeleteValue(place.root, kRunKeyPath, place.view, kProductDisplayName);
+    });
+    test::TSetupChoices quiet;
+    quiet.runNow = false;
+    Install(quiet, test::Bin32Path(L"quilmarsetup.exe"));
+
+    std::map<std::wstring, std::string> installed = Hashes(folder);
+    for (const auto& [name, hash] : Hashes(test::BuildPath(QM_TEST_STAGE32)))
+        EXPECT_EQ(installed[name], hash) << WideToUtf8(name);
+    const std::pair<const wchar_t*, std::wstring> dlls[] = {
+        {L"QuilmarMenuDLL.dll", test::Bin32Path(L"QuilmarMenuDLL.dll")},
+        {L"QuilmarMenuDLL64.dll", test::Bin32Path(L"..\\companions64\\bin\\QuilmarMenuDLL.dll")},
+    };
+    for (const auto& [name, built] : dlls)
+        EXPECT_EQ(installed[name], test::Sha256(ReadFileBytes(built).value_or(""))) << WideToUtf8(name);
+
+    const std::wstring server = MenuClassKeyPath() + L"\\InprocServer32";
+    EXPECT_EQ(Machine(server, L"", TRegView::Bits32), folder + L"QuilmarMenuDLL.dll");
+    EXPECT_EQ(Machine(server, L"", TRegView::Bits64), folder + L"QuilmarMenuDLL64.dll");
+    for (TRegView view : {TRegView::Bits32, TRegView::Bits64}) {
+        EXPECT_EQ(Machine(kShellExtensionsApproved, kQuilmarMenuClsidText, view), L"quilmar menu item.");
+        EXPECT_EQ(Machine(MenuHandlerKeyPath(L"*", L"Quilmar Menu"), L"", view), kQuilmarMenuClsidText);
+    }
+    // The 32-bit program's own entries land in its view.
+    EXPECT_EQ(Machine(UninstallKeyPath(), L"UninstallString", TRegView::Bits32),
+              L"\"" + folder + L"QuilmarUninstall.exe\"");
+    EXPECT_EQ(Machine(kRunKeyPath, L"QuilMar", TRegView::Bits32), L"\"" + folder + L"quilmar.exe\" /run");
     EXPECT_EQ(SystemFolderFiles(), systemBefore);
 }
 
@@ -222,6 +281,7 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
     const std::wstring sent = docs / L"sent \u00E9.txt", menu = docs / L"from the menu.txt";
     ASSERT_TRUE(WriteFileReplacing(sent, "s") && WriteFileReplacing(menu, "m"));
     const test::TPrefixSnapshot before = test::TPrefixSnapshot::Take(&Volatile);
+    ASSERT_GT(before.registryLines, 1000u) << "reg.exe exported nothing";
 
     Install();
     std::vector<TRunningProcess> running;
@@ -271,7 +331,9 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
     EXPECT_FALSE(PathExists(UserDataFolder()));
     EXPECT_FALSE(PathExists(CommonDataFolder()));
     // The prefix is as it was, but for the file the user keeps in the install folder.
-    std::vector<std::wstring> differences = before.Differences(test::TPrefixSnapshot::Take(&Volatile));
+    const test::TPrefixSnapshot after = test::TPrefixSnapshot::Take(&Volatile);
+    ASSERT_GT(after.registryLines, 1000u) << "reg.exe exported nothing";
+    std::vector<std::wstring> differences = before.Differences(after);
     std::vector<std::wstring> expected;
     std::wstring at = StripTrailingBackslash(parent.Path());
     for (const std::wstring& part : {std::wstring(L"Programs \u00DCn\u4E2D"), std::wstring(L"QuilMar")}) {

@@ -14,11 +14,13 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/com.h"
 #include "base/files.h"
+#include "base/listfile.h"
 #include "base/registry.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
@@ -138,24 +140,97 @@ inline std::vector<std::wstring> FileNames(const std::wstring& folder) {
     return names;
 }
 
+// The logical lines of what the system's reg.exe exports of a key and its
+// subkeys ("HKLM\..." or "HKCU\..."; view "/reg:32", "/reg:64" or empty):
+// key lines "[...]" and value lines, a value continued over several lines
+// joined into one. Nothing when the key is missing or the export fails.
+inline std::optional<std::vector<std::wstring>> RegExport(const std::wstring& key, const std::wstring& view = {}) {
+    wchar_t system[MAX_PATH] = {}, temp[MAX_PATH] = {}, file[MAX_PATH] = {};
+    if (!::GetSystemDirectoryW(system, MAX_PATH) || !::GetTempPathW(MAX_PATH, temp) ||
+        !::GetTempFileNameW(temp, L"reg", 0, file))
+        return std::nullopt;
+    DWORD code = 0;
+    RunCaptured(JoinPath(system, L"reg.exe"),
+                L"export \"" + key + L"\" \"" + file + L"\" /y" + (view.empty() ? L"" : L" " + view), code);
+    std::optional<std::string> bytes = ReadFileBytes(file);
+    ::DeleteFileW(file);
+    if (code != 0 || !bytes) return std::nullopt;
+    const std::wstring text = DecodeText(*bytes);
+    std::vector<std::wstring> lines;
+    std::wstring logical;
+    for (size_t at = 0; at <= text.size();) {
+        size_t end = text.find(L'\n', at);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        at = end + 1;
+        logical += logical.empty() ? line : Trim(line);
+        if (!logical.empty() && logical.back() == L'\\' && logical.front() != L'[') {
+            logical.pop_back();  // continued on the next line
+            continue;
+        }
+        if (!logical.empty() && !StartsWith(logical, L"Windows Registry Editor")) lines.push_back(logical);
+        logical.clear();
+    }
+    return lines;
+}
+
+// The string values directly under a key as reg.exe exports them, by name
+// ("" for the default value), their text unescaped. Nothing when the key is missing.
+inline std::optional<std::map<std::wstring, std::wstring>> RegExportValues(const std::wstring& key,
+                                                                           const std::wstring& view) {
+    std::optional<std::vector<std::wstring>> lines = RegExport(key, view);
+    if (!lines) return std::nullopt;
+    std::map<std::wstring, std::wstring> values;
+    bool inKey = false;
+    // "HKEY_LOCAL_MACHINE\Software\X" and "HKLM\Software\X" alike: "\Software\X".
+    auto pathBelowRoot = [](const std::wstring& k) {
+        size_t at = k.find(L'\\');
+        return at == std::wstring::npos ? std::wstring() : k.substr(at);
+    };
+    // A quoted .reg text from at (its opening quote): its content, and where it ends.
+    auto quoted = [](const std::wstring& line, size_t at, size_t& end) {
+        std::wstring out;
+        for (end = at + 1; end < line.size() && line[end] != L'"'; ++end) {
+            if (line[end] == L'\\' && end + 1 < line.size()) ++end;
+            out.push_back(line[end]);
+        }
+        return out;
+    };
+    for (const std::wstring& line : *lines) {
+        if (line.front() == L'[') {
+            inKey = EqualsNoCase(pathBelowRoot(line.substr(1, line.size() - 2)), pathBelowRoot(key));
+            continue;
+        }
+        if (!inKey) continue;
+        size_t end = 0;
+        std::wstring name = line.front() == L'@' ? std::wstring() : quoted(line, 0, end);
+        size_t eq = line.front() == L'@' ? 1 : end + 1;
+        if (eq + 1 < line.size() && line[eq] == L'=' && line[eq + 1] == L'"') values[name] = quoted(line, eq + 1, end);
+    }
+    return values;
+}
+
 // The prefix as far as an installation can change it: every file and folder
-// of drive C (with its size) and every key and value of the machine's and the
-// user's software, in both views. What the skip test names is left out.
+// of drive C (with its size), and every key and value of the machine's
+// software (both views: the 32-bit one is its Wow6432Node) and of the user's,
+// as reg.exe exports them. What the skip test names is left out.
 struct TPrefixSnapshot {
-    std::map<std::wstring, std::wstring> entries;  // "file C:\..." -> size, "reg ..." -> data
+    std::map<std::wstring, std::wstring> entries;  // "file C:\..." -> size, "reg [key] value line" -> ""
+    size_t registryLines = 0;                      // how many the exports held (none: they failed)
 
     static TPrefixSnapshot Take(const std::function<bool(const std::wstring&)>& skip) {
         TPrefixSnapshot s;
         s.AddFolder(L"C:", skip);
-        const std::pair<const wchar_t*, TRegView> views[] = {{L"64", TRegView::Bits64}, {L"32", TRegView::Bits32}};
-        for (const auto& [name, view] : views) {
-            std::map<std::wstring, std::wstring> keys;
-            ListRegistry(HKEY_LOCAL_MACHINE, L"SOFTWARE", view, keys);
-            for (const auto& [k, v] : keys) s.Add(std::wstring(L"reg HKLM") + name + L" " + k, v, skip);
+        for (const auto& [key, view] : {std::pair<const wchar_t*, const wchar_t*>{L"HKLM\\Software", L"/reg:64"},
+                                        std::pair<const wchar_t*, const wchar_t*>{L"HKCU\\Software", L""}}) {
+            std::wstring current;
+            for (const std::wstring& line : RegExport(key, view).value_or(std::vector<std::wstring>{})) {
+                if (line.front() == L'[') current = line;
+                s.Add(L"reg " + (line.front() == L'[' ? line : current + L" " + line), L"", skip);
+                ++s.registryLines;
+            }
         }
-        std::map<std::wstring, std::wstring> user;
-        ListRegistry(HKEY_CURRENT_USER, L"Software", TRegView::Native, user);
-        for (const auto& [k, v] : user) s.Add(L"reg HKCU " + k, v, skip);
         return s;
     }
 

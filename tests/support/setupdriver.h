@@ -48,9 +48,9 @@ using W = TQuilmarSetupWindow;
 // The setup program beside the test program.
 inline std::wstring SetupProgram() { return JoinPath(ModuleFolder(), L"quilmarsetup.exe"); }
 
-// Starts the setup program and waits for its window.
-inline Process StartSetup(HWND& window) {
-    Process setup = Process::Start(SetupProgram(), L"");
+// Starts the setup program (this build's unless another is named) and waits for its window.
+inline Process StartSetup(HWND& window, const std::wstring& program = SetupProgram()) {
+    Process setup = Process::Start(program, L"");
     window = setup.Started() ? WaitForWindow(W::kClassName, setup.Id(), 30000) : nullptr;
     return setup;
 }
