@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/com.h"
+#include "base/dataobject.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
 #include "setup/contextmenu.h"
@@ -22,62 +23,6 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// A data object with one format, CF_HDROP, as Explorer hands a selection.
-class TDropData final : public IDataObject {
-public:
-    explicit TDropData(const std::vector<std::wstring>& paths) {
-        std::wstring list;
-        for (const std::wstring& p : paths) list += p + L'\0';
-        list += L'\0';
-        bytes_.resize(sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-        auto* drop = reinterpret_cast<DROPFILES*>(bytes_.data());
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        memcpy(bytes_.data() + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDataObject) {
-            *out = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs_; }  // lives on the host's stack
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
-        HGLOBAL global = ::GlobalAlloc(GMEM_MOVEABLE, bytes_.size());
-        if (!global) return E_OUTOFMEMORY;
-        memcpy(::GlobalLock(global), bytes_.data(), bytes_.size());
-        ::GlobalUnlock(global);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = global;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-        return format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    ULONG refs_ = 1;
-    std::vector<BYTE> bytes_;
-};
 
 void Print(const char* name, const std::wstring& value) { std::printf("%s=%s\n", name, qm::WideToUtf8(value).c_str()); }
 void PrintCode(const char* name, HRESULT hr) { std::printf("%s=0x%08lX\n", name, static_cast<unsigned long>(hr)); }
@@ -124,7 +69,7 @@ int Run(const std::wstring& dllPath, const std::vector<std::wstring>& paths) {
         ComPtr<IShellExtInit> init;
         PrintCode("create", factory->CreateInstance(nullptr, IID_PPV_ARGS(&init)));
         if (!init) return 5;
-        TDropData data(paths);
+        qm::TBlockDataObject data(CF_HDROP, qm::DropFilesBlock(paths));
         PrintCode("initialize", init->Initialize(nullptr, &data, nullptr));
         ComPtr<IContextMenu3> menu;
         PrintCode("contextmenu3", init.As(&menu));
