@@ -218,7 +218,7 @@ TEST_F(SetupE2E, ASecondInstallAsksFirstAndEndsOnlyTheCopyInItsFolder) {
     ASSERT_NE(window, nullptr);
     test::PressInstall(window, folder, quiet);
     std::wstring question;
-    ASSERT_TRUE(test::AnswerMessageBox(setup.Id(), IDCANCEL, &question));
+    ASSERT_TRUE(test::AnswerMessageBox(setup.Id(), IDCANCEL, &question, 90000));
     EXPECT_NE(question.find(folder + L"quilmar.exe"), std::wstring::npos) << WideToUtf8(question);
     EXPECT_EQ(question.find(JoinPath(ModuleFolder(), L"quilmar.exe")), std::wstring::npos);
     // Cancel: nothing changed, both copies run, the window is ready again.
@@ -231,7 +231,7 @@ TEST_F(SetupE2E, ASecondInstallAsksFirstAndEndsOnlyTheCopyInItsFolder) {
 
     // OK: only the copy in the install folder ends, asked to close.
     test::PressInstall(window, folder, quiet);
-    ASSERT_TRUE(test::AnswerMessageBox(setup.Id(), IDOK));
+    ASSERT_TRUE(test::AnswerMessageBox(setup.Id(), IDOK, nullptr, 90000));
     ASSERT_EQ(setup.WaitExit(90000), 0u) << WideToUtf8(test::ControlText(window, W::kIdMemo1));
     EXPECT_EQ(installedCopy.WaitExit(10000), 0u);
     EXPECT_EQ(otherCopy.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
@@ -287,7 +287,8 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
     std::vector<TRunningProcess> running;
     ASSERT_TRUE(test::WaitUntil([&] { return !(running = ProcessesInFolder(folder, {kExeName})).empty(); }, 20000));
     ASSERT_NE(test::WaitForWindow(kMainWindowClass, running[0].id, 20000), nullptr);
-    ASSERT_TRUE(test::WaitUntil([] { return test::RecordFiles().size() == 1; }, 30000));
+    // The first recording of a fresh start; slow on a busy machine, so waited for long.
+    ASSERT_TRUE(test::WaitUntil([] { return test::RecordFiles().size() == 1; }, 90000));
     const std::wstring record = test::RecordFiles()[0];
     // Use: a file of the user's beside the programs, a file sent through Send To,
     // one through the context-menu handler the setup registered.
