@@ -131,10 +131,10 @@ TEST_F(SetupE2E, InstallsEveryFileShortcutAndKeyAndStartsTheProgram) {
     // The main program runs from the install folder, started with "/install".
     std::vector<TRunningProcess> running;
     ASSERT_TRUE(
-        test::WaitUntil([&] { return !(running = ProcessesInFolder(folder, {L"quilmar.exe"})).empty(); }, 20000));
+        test::WaitUntil([&] { return !(running = ProcessesInFolder(folder, {L"quilmar.exe"})).empty(); }, 60000));
     std::wstring commandLine = test::ProcessCommandLine(running[0].id);
     EXPECT_TRUE(EndsWith(Trim(commandLine), L" /install")) << WideToUtf8(commandLine);
-    EXPECT_NE(test::WaitForWindow(kMainWindowClass, running[0].id, 20000), nullptr);
+    EXPECT_NE(test::WaitForWindow(kMainWindowClass, running[0].id, 60000), nullptr);
 
     // Nothing new in the system folder; the 7-Zip library went to a private folder.
     EXPECT_EQ(SystemFolderFiles(), systemBefore);
@@ -209,8 +209,8 @@ TEST_F(SetupE2E, ASecondInstallAsksFirstAndEndsOnlyTheCopyInItsFolder) {
         ASSERT_TRUE(::WritePrivateProfileStringW(L"default", L"UserMark", L"kept", f.c_str()));
     test::Process installedCopy = test::Process::Start(folder + L"quilmar.exe", L"");
     test::Process otherCopy = test::Process::Start(L"quilmar.exe", L"");
-    ASSERT_NE(test::WaitForWindow(kMainWindowClass, installedCopy.Id(), 20000), nullptr);
-    ASSERT_NE(test::WaitForWindow(kMainWindowClass, otherCopy.Id(), 20000), nullptr);
+    ASSERT_NE(test::WaitForWindow(kMainWindowClass, installedCopy.Id(), 60000), nullptr);
+    ASSERT_NE(test::WaitForWindow(kMainWindowClass, otherCopy.Id(), 60000), nullptr);
     const std::map<std::wstring, std::string> before = Hashes(folder);
 
     HWND window = nullptr;
@@ -223,7 +223,7 @@ TEST_F(SetupE2E, ASecondInstallAsksFirstAndEndsOnlyTheCopyInItsFolder) {
     EXPECT_EQ(question.find(JoinPath(ModuleFolder(), L"quilmar.exe")), std::wstring::npos);
     // Cancel: nothing changed, both copies run, the window is ready again.
     ASSERT_TRUE(
-        test::WaitUntil([&] { return test::ControlText(window, W::kIdLblHint) == L"Nothing was changed."; }, 20000));
+        test::WaitUntil([&] { return test::ControlText(window, W::kIdLblHint) == L"Nothing was changed."; }, 60000));
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(window, W::kIdBtnNext)));
     EXPECT_EQ(installedCopy.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
     EXPECT_EQ(otherCopy.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
@@ -285,8 +285,8 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
 
     Install();
     std::vector<TRunningProcess> running;
-    ASSERT_TRUE(test::WaitUntil([&] { return !(running = ProcessesInFolder(folder, {kExeName})).empty(); }, 20000));
-    ASSERT_NE(test::WaitForWindow(kMainWindowClass, running[0].id, 20000), nullptr);
+    ASSERT_TRUE(test::WaitUntil([&] { return !(running = ProcessesInFolder(folder, {kExeName})).empty(); }, 60000));
+    ASSERT_NE(test::WaitForWindow(kMainWindowClass, running[0].id, 60000), nullptr);
     // The first recording of a fresh start; slow on a busy machine, so waited for long.
     ASSERT_TRUE(test::WaitUntil([] { return test::RecordFiles().size() == 1; }, 90000));
     const std::wstring record = test::RecordFiles()[0];
@@ -295,12 +295,12 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
     ASSERT_TRUE(WriteFileReplacing(folder + L"notes.txt", "mine"));
     test::Process sendTo = test::Process::Start(folder + L"quilmarmenu.exe", L"\"" + sent + L"\"");
     EXPECT_EQ(sendTo.WaitExit(20000), 0u);
-    EXPECT_TRUE(test::WaitUntil([&] { return HoldsPath(record, sent); }, 20000));
+    EXPECT_TRUE(test::WaitUntil([&] { return HoldsPath(record, sent); }, 60000));
     DWORD code = 0;
     std::string host = test::RunCaptured(JoinPath(ModuleFolder(), L"qmmenuhost.exe"),
                                          L"\"" + folder + L"QuilmarMenuDLL.dll\" \"" + menu + L"\"", code);
     EXPECT_EQ(code, 0u) << host;
-    EXPECT_TRUE(test::WaitUntil([&] { return HoldsPath(record, menu); }, 20000));
+    EXPECT_TRUE(test::WaitUntil([&] { return HoldsPath(record, menu); }, 60000));
     {
         TComApartment com;
         Microsoft::WRL::ComPtr<IContextMenu> handler;
@@ -310,7 +310,7 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
 
     // Uninstall with every option, through the window; the running copy ends after the question.
     test::Process uninstaller = test::Process::Start(folder + L"QuilmarUninstall.exe", L"");
-    HWND window = test::WaitForWindow(L"TFrmUninstall", uninstaller.Id(), 20000);
+    HWND window = test::WaitForWindow(L"TFrmUninstall", uninstaller.Id(), 60000);
     ASSERT_NE(window, nullptr);
     ::SendMessageW(::GetDlgItem(window, TFrmUninstall::kIdCbClearAllRecord), BM_SETCHECK, BST_CHECKED, 0);
     ::PostMessageW(window, WM_COMMAND, TFrmUninstall::kIdBtnStartUnstall, 0);
