@@ -10,7 +10,6 @@
 
 #include "app/commands.h"
 #include "app/product.h"
-#include "app/winversion.h"
 #include "base/effects.h"
 #include "base/files.h"
 #include "base/guarded.h"
@@ -18,6 +17,7 @@
 #include "base/scope_exit.h"
 #include "base/strings.h"
 #include "base/system.h"
+#include "base/winversion.h"
 #include "replay/icons.h"
 #include "ui/controls.h"
 
