@@ -11,7 +11,6 @@
 #include "app/commands.h"
 #include "app/droptarget.h"
 #include "app/product.h"
-#include "app/winversion.h"
 #include "base/effects.h"
 #include "base/files.h"
 #include "base/guarded.h"
@@ -19,6 +18,7 @@
 #include "base/scope_exit.h"
 #include "base/strings.h"
 #include "base/system.h"
+#include "base/winversion.h"
 #include "replay/icons.h"
 #include "ui/controls.h"
 

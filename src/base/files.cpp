@@ -125,7 +125,7 @@ bool IsExistingFolder(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CreateFolderTree(const std::wstring& folder) {
+bool CreateFolderTree(const std::wstring& folder, std::vector<std::wstring>* created) {
     std::wstring f = folder;
     while (f.size() > 3 && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();
     if (f.empty()) return false;
@@ -144,10 +144,19 @@ bool CreateFolderTree(const std::wstring& folder) {
         at = up;
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (!::CreateDirectoryW(LongPathForm(*it).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        if (::CreateDirectoryW(LongPathForm(*it).c_str(), nullptr)) {
+            if (created) created->push_back(*it);
+        } else if (::GetLastError() != ERROR_ALREADY_EXISTS) {
             return false;
+        }
     }
     return IsExistingFolder(f);
+}
+
+std::wstring TempFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return n && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
 }
 
 std::wstring SpecialFolder(int csidl) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -64,7 +65,11 @@ bool IsExistingFile(const std::wstring& path);
 bool IsExistingFolder(const std::wstring& path);
 
 // Creates the folder and every missing parent. True when it exists afterwards.
-bool CreateFolderTree(const std::wstring& folder);
+// The folders this call created, outermost first, are appended to created.
+bool CreateFolderTree(const std::wstring& folder, std::vector<std::wstring>* created = nullptr);
+
+// The temporary folder, with its trailing backslash; empty on failure.
+std::wstring TempFolder();
 
 // The shell folder for a CSIDL value, without a trailing backslash; empty on failure.
 std::wstring SpecialFolder(int csidl);

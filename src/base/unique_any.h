@@ -74,6 +74,7 @@ inline void unhook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
 inline void global_free(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void destroy_window(HWND h) noexcept { ::DestroyWindow(h); }
 inline void drag_finish(HDROP h) noexcept { ::DragFinish(h); }
+inline void delete_dc(HDC h) noexcept { ::DeleteDC(h); }
 }  // namespace detail
 
 using unique_handle = unique_any<detail::null_traits<HANDLE, ::CloseHandle>>;
@@ -99,6 +100,7 @@ using unique_hhook = unique_any<detail::null_traits<HHOOK, detail::unhook>>;
 using unique_hwnd = unique_any<detail::null_traits<HWND, detail::destroy_window>>;
 using unique_hdrop = unique_any<detail::null_traits<HDROP, detail::drag_finish>>;
 using unique_hinternet = unique_any<detail::null_traits<HINTERNET, ::InternetCloseHandle>>;
+using unique_hrgn = unique_any<detail::null_traits<HRGN, detail::delete_object>>;
 
 // A window's device context, released to its window.
 class unique_window_dc {
