@@ -329,8 +329,14 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
     EXPECT_TRUE(test::WaitUntil([&] { return !PathExists(folder + L"QuilmarUninstall.exe"); }, 60000));
 
     // The records went to the recycle bin, the settings files with them.
-    EXPECT_FALSE(PathExists(UserDataFolder()));
-    EXPECT_FALSE(PathExists(CommonDataFolder()));
+    // What is found there tells who wrote it back.
+    auto left = [](const std::wstring& f) {
+        std::string names;
+        for (const auto& [name, hash] : Hashes(f)) names += " " + WideToUtf8(name);
+        return names;
+    };
+    EXPECT_FALSE(PathExists(UserDataFolder())) << "holds:" << left(UserDataFolder());
+    EXPECT_FALSE(PathExists(CommonDataFolder())) << "holds:" << left(CommonDataFolder());
     // The prefix is as it was, but for the file the user keeps in the install folder.
     const test::TPrefixSnapshot after = test::TPrefixSnapshot::Take(&Volatile);
     ASSERT_GT(after.registryLines, 1000u) << "reg.exe exported nothing";
