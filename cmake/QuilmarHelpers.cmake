@@ -22,15 +22,19 @@ function(quilmar_program name)
   endif()
 endfunction()
 
-# quilmar_test(NAME SOURCES... DEPS libs... [LOCK resource] [GUI] [FIXTURES names...])
+# quilmar_test(NAME SOURCES... DEPS libs... [LOCK resource] [TIMEOUT seconds] [GUI] [FIXTURES names...])
 # One GoogleTest program; each test case runs as its own ctest test under Wine,
-# after the ctest fixtures it names have been set up.
+# after the ctest fixtures it names have been set up, within 120 seconds unless
+# the program names its own limit.
 function(quilmar_test name)
-  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;DEPS;LABELS;FIXTURES" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK;TIMEOUT" "SOURCES;DEPS;LABELS;FIXTURES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE quilmar_flags ${ARG_DEPS} gmock gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  set(props TIMEOUT 120)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set(props TIMEOUT ${ARG_TIMEOUT})
   if(ARG_LABELS)
     list(APPEND props LABELS ${ARG_LABELS})
   endif()
