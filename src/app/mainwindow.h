@@ -37,6 +37,7 @@
 #include "records/recordstore.h"
 #include "records/settings.h"
 #include "replay/launcher.h"
+#include "replay/replaydesktop.h"
 #include "replay/replaydriver.h"
 #include "replay/runasadmin.h"
 #include "replay/treecommands.h"
@@ -116,6 +117,8 @@ public:
     // Enter or Space in a tree: the selected node.
     void QuickOpenItem();
     TItemLauncher& Launcher();
+    // What replay does around the launcher (open windows, placements, browser tabs).
+    TReplayDesktop& ReplayDesktop();
     TRunAsAdmin& RunAsAdmin();
     TDocTree* ActiveDocTree() { return trees_.ActiveDocTree(); }
     TfrmReplayWhenWinStart* ReplayPrompt() { return replayPrompt_.get(); }
@@ -289,6 +292,7 @@ private:
     std::unique_ptr<IOpenLocations> locationScan_;
     std::unique_ptr<TRunAsAdmin> runAsAdmin_;
     std::unique_ptr<TItemLauncher> launcher_;
+    std::unique_ptr<TReplayDesktop> replayDesktop_;
     std::unique_ptr<TShareCommands> shareCommands_;
     TSystemCommands systemCommands_;
 

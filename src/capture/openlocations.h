@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/placement.h"
 #include "capture/sources.h"
 
 namespace qm {
@@ -44,6 +45,10 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// The folder a shell window's location stands for ("file:///C:/My%20Dir" gives
+// "C:\My Dir", "file://host/share" gives "\\host\share"); nothing for a page.
+std::optional<std::wstring> ShellWindowFolder(const std::wstring& locationUrl);
+
 // Calls "title" on a document (a method call without arguments, or a property
 // read where the document has no such method); nothing when that fails.
 std::optional<std::wstring> DocumentTitle(IDispatch* document);
@@ -59,6 +64,9 @@ public:
 
     void Scan(bool wantWebPages, std::vector<TLocationPair>& locations, const TPumpFn& pump) override;
     std::vector<TLocationPair> BrowserPages() override;
+
+    // Where a folder's window is (tests replace it).
+    std::function<std::optional<TWindowPlace>(HWND)> placeOf = PlaceOfWindow;
 
 private:
     void AddShellWindow(int index, bool wantWebPages, std::vector<TLocationPair>& locations);
