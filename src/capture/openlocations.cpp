@@ -12,6 +12,7 @@
 #include "base/strings.h"
 #include "base/unique_any.h"
 #include "capture/browserpages.h"
+#include "capture/browsersessions.h"
 #include "capture/pathutil.h"
 
 namespace qm {
@@ -135,6 +136,12 @@ std::optional<TShellWindow> TShellWindowList::Item(int index) {
 
 TOpenLocationScan::TOpenLocationScan()
     : TOpenLocationScan(std::make_unique<TShellWindowList>(), std::make_unique<TBrowserPageQuery>(), SystemDriveType) {}
+
+TOpenLocationScan::TOpenLocationScan(const bool& recordAllTabs)
+    : TOpenLocationScan(std::make_unique<TShellWindowList>(), std::make_unique<TBrowserPageQuery>([&recordAllTabs] {
+                            return recordAllTabs ? BrowserSessionPages() : std::vector<TLocationPair>();
+                        }),
+                        SystemDriveType) {}
 
 TOpenLocationScan::TOpenLocationScan(std::unique_ptr<IShellWindowList> shellWindows,
                                      std::unique_ptr<IBrowserPages> browserPages, TDriveTypeFn driveType)

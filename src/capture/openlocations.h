@@ -55,8 +55,10 @@ std::optional<std::wstring> DocumentTitle(IDispatch* document);
 
 class TOpenLocationScan : public IOpenLocations {
 public:
-    // The real desktop: the shell's windows and the browsers.
+    // The real desktop: the shell's windows and the browsers; every tab of the
+    // browsers' session files while recordAllTabs is on.
     TOpenLocationScan();
+    explicit TOpenLocationScan(const bool& recordAllTabs);
     // Tests hand in their own sources.
     TOpenLocationScan(std::unique_ptr<IShellWindowList> shellWindows, std::unique_ptr<IBrowserPages> browserPages,
                       TDriveTypeFn driveType);
