@@ -42,6 +42,7 @@ void AddHandoffEntries(const std::optional<std::vector<std::wstring>>& lines, IE
     target.ClearLastRecordedPath();
     bool changed = false;
     if (lines) {
+        TEntryBatch batch(target);
         for (const std::wstring& line : *lines) {
             if (line.find(L'*') != std::wstring::npos) {
                 for (const std::wstring& entry : SplitStarList(line)) {
@@ -72,6 +73,7 @@ bool AddContextMenuEntries(const std::wstring& contextMenuFile, IEntryTarget& ta
     CreateFolderTree(FolderOf(contextMenuFile));
     auto lines = ReadListFile(contextMenuFile);
     if (!lines) return false;
+    TEntryBatch batch(target);
     std::wstring last;
     for (const std::wstring& line : *lines) {
         std::wstring location = NormaliseLocation(line);
@@ -113,11 +115,14 @@ void ProcessOwnCommandLine(const std::vector<std::wstring>& args, const std::wst
             }
             continue;
         }
-        for (const std::wstring& entry : SplitStarList(arg)) {
-            if (IsSkippedSwitch(entry) || entry == kSwitchContextMenu) continue;
-            std::wstring location = NormaliseLocation(entry);
-            if (location.empty()) continue;
-            AddOrMark(location, target);
+        {
+            TEntryBatch batch(target);
+            for (const std::wstring& entry : SplitStarList(arg)) {
+                if (IsSkippedSwitch(entry) || entry == kSwitchContextMenu) continue;
+                std::wstring location = NormaliseLocation(entry);
+                if (location.empty()) continue;
+                AddOrMark(location, target);
+            }
         }
         host.SaveSelectedRecord();
         host.ReselectRecord();

@@ -14,15 +14,21 @@ bool IsBlank(wchar_t c) { return c <= L' '; }
 std::wstring MapCase(std::wstring_view s, DWORD flag) {
     if (s.empty()) return {};
     std::wstring out(s);
-    // Plain ASCII maps the same in the invariant locale without the call,
-    // which the recorder's lookups make for every path they compare.
-    bool ascii = true;
-    for (wchar_t c : s) ascii = ascii && c < 0x80;
-    if (ascii) {
-        const bool lower = flag == LCMAP_LOWERCASE;
+    // Latin-1 maps the same in the invariant locale without the call, which the
+    // recorder's lookups make for every path they compare: A-Z and the accented
+    // capitals (not the multiplication sign) lower by 0x20, and back. The three
+    // small letters without a capital of their own in Latin-1 (micro sign,
+    // sharp s, y with diaeresis) go to the system.
+    const bool lower = flag == LCMAP_LOWERCASE;
+    auto capital = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7); };
+    auto small = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7); };
+    bool simple = true;
+    for (wchar_t c : s)
+        simple = simple && (c < 0x80 || (c < 0x100 && (lower || (c != 0xB5 && c != 0xDF && c != 0xFF))));
+    if (simple) {
         for (wchar_t& c : out) {
-            if (lower && c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
-            if (!lower && c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+            if (lower && capital(c)) c = static_cast<wchar_t>(c + 0x20);
+            if (!lower && small(c)) c = static_cast<wchar_t>(c - 0x20);
         }
         return out;
     }

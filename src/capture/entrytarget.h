@@ -19,6 +19,22 @@ public:
     virtual void MarkAsCurrent(const std::wstring& location) = 0;
     // The location adder.
     virtual void AddLocation(const std::wstring& location) = 0;
+    // Around the adds of one hand-off: the lookups built for the first entry
+    // serve every later one instead of being built again from the whole record.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
+};
+
+// One batch of adds, ended on every path out.
+class TEntryBatch {
+public:
+    explicit TEntryBatch(IEntryTarget& target) : target_(target) { target_.BeginBatch(); }
+    ~TEntryBatch() { target_.EndBatch(); }
+    TEntryBatch(const TEntryBatch&) = delete;
+    TEntryBatch& operator=(const TEntryBatch&) = delete;
+
+private:
+    IEntryTarget& target_;
 };
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <optional>
+#include <unordered_map>
 
 #include "base/effects.h"
 #include "base/files.h"
@@ -49,19 +50,46 @@ TRedirectionGuard::~TRedirectionGuard() {
     if (revert) revert(token_);
 }
 
-bool FolderExists(const std::wstring& path) {
-    if (!IsValidDrivePath(path)) return false;
+namespace {
+
+struct TExistenceAnswers {
+    int depth = 0;
+    std::unordered_map<std::wstring, DWORD> attributes;
+};
+thread_local TExistenceAnswers existence;
+
+// The attributes answer as a search for the one name would, without the
+// directory listing a search costs in large folders.
+DWORD AttributesOf(const std::wstring& path) {
+    if (existence.depth == 0) {
+        TRedirectionGuard guard;
+        return ::GetFileAttributesW(LongPathForm(path).c_str());
+    }
+    auto it = existence.attributes.find(path);
+    if (it != existence.attributes.end()) return it->second;
     TRedirectionGuard guard;
-    return IsExistingFolder(path);
+    return existence.attributes.emplace(path, ::GetFileAttributesW(LongPathForm(path).c_str())).first->second;
+}
+
+}  // namespace
+
+TExistenceCache::TExistenceCache() { ++existence.depth; }
+TExistenceCache::~TExistenceCache() {
+    if (--existence.depth == 0) existence.attributes.clear();
+}
+void TExistenceCache::Forget(const std::wstring& path) { existence.attributes.erase(path); }
+
+bool FolderExists(const std::wstring& path) {
+    if (path.empty() || !IsValidDrivePath(path)) return false;
+    DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileExists(const std::wstring& path) {
-    if (!IsValidDrivePath(path)) return false;
+    if (path.empty() || !IsValidDrivePath(path)) return false;
     if (path.find_first_of(L"*?") != std::wstring::npos) return false;  // a pattern, not a file
-    // The attributes answer as a search for the one name would, without the
-    // directory listing a search costs in large folders.
-    TRedirectionGuard guard;
-    return IsExistingFile(path);
+    DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring DisplayName(const std::wstring& path) {

@@ -17,6 +17,20 @@ bool IsValidDrivePath(const std::wstring& path);
 bool FolderExists(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 
+// While one lives on a thread, the two tests above answer each path from one
+// look at the file system: a batch of adds asks about the same path several
+// times, and under Wine a name that does not exist costs a listing of its whole
+// folder. Nested ones share the outermost one's answers.
+class TExistenceCache {
+public:
+    TExistenceCache();
+    ~TExistenceCache();
+    TExistenceCache(const TExistenceCache&) = delete;
+    TExistenceCache& operator=(const TExistenceCache&) = delete;
+    // A path the batch itself has just written or removed is looked at again.
+    static void Forget(const std::wstring& path);
+};
+
 // Turns WOW64 file-system redirection off for its lifetime when the program runs
 // under WOW64 (the functions are looked up at run time); nothing elsewhere.
 class TRedirectionGuard {

@@ -35,7 +35,7 @@ void TRecentDocuments::Add(const std::wstring& path) {
     auto less = [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; };
     // Paths mostly arrive in order: the end is the common place.
     if (list_.empty() || less(list_.back(), path)) {
-        if (list_.empty() || !EqualsNoCase(list_.back(), path)) list_.push_back(path);
+        if (list_.empty() || !EqualsNoCase(list_.back(), path)) list_.push_back(path), added_.push_back(path);
         return;
     }
     auto it = std::lower_bound(list_.begin(), list_.end(), path, less);
@@ -43,6 +43,7 @@ void TRecentDocuments::Add(const std::wstring& path) {
         if (EqualsNoCase(*scan, path)) return;
     if (it != list_.begin() && EqualsNoCase(*std::prev(it), path)) return;
     list_.insert(it, path);
+    added_.push_back(path);
 }
 
 namespace {

@@ -32,7 +32,14 @@ public:
     void Clear() {
         list_.clear();
         present_.clear();
+        added_.clear();
+        ++generation_;
     }
+    // Every path added since the list was last emptied, in the order they came,
+    // and a count of the emptyings: a reader that keeps lookups over the list
+    // takes the new paths from here instead of walking the list again.
+    const std::vector<std::wstring>& Added() const { return added_; }
+    unsigned Generation() const { return generation_; }
     // Adds a path at its sorted place unless it is there already (ignoring case).
     void Add(const std::wstring& path);
     // The file attributes the last scan read for a path it added (the record
@@ -43,6 +50,8 @@ private:
     std::vector<std::wstring> list_;
     std::unordered_set<std::wstring> present_;  // the list's paths lower-cased
     std::unordered_map<std::wstring, DWORD> attributes_;
+    std::vector<std::wstring> added_;
+    unsigned generation_ = 0;
 };
 
 }  // namespace qm

@@ -258,24 +258,23 @@ private:
 
 // One outermost call (a run, a batch or a single add) keeps its lookups and
 // caches; they go when it ends, because the record can change in between.
-struct TRecorder::TScope {
-    explicit TScope(TRecorder& r) : r_(r) { ++r_.scopeDepth_; }
-    ~TScope() {
-        if (--r_.scopeDepth_ == 0) r_.EndScope();
-    }
-    TRecorder& r_;
-};
-
 void TRecorder::EndScope() {
+    existence_.reset();
     index_.reset();
+    recentByProgram_.reset();
     resolved_.clear();
     programs_.clear();
 }
 
-TRecorder::TBatch::TBatch(TRecorder& recorder) : recorder_(recorder) { ++recorder_.scopeDepth_; }
-TRecorder::TBatch::~TBatch() {
-    if (--recorder_.scopeDepth_ == 0) recorder_.EndScope();
+void TRecorder::BeginBatch() {
+    if (scopeDepth_++ == 0) existence_.emplace();
 }
+void TRecorder::EndBatch() {
+    if (--scopeDepth_ == 0) EndScope();
+}
+
+TRecorder::TBatch::TBatch(TRecorder& recorder) : recorder_(recorder) { recorder_.BeginBatch(); }
+TRecorder::TBatch::~TBatch() { recorder_.EndBatch(); }
 
 TRecorder::TRecorder(TRecordModel& model, const TRecordOptions& options, IItemImages& images,
                      std::wstring documentsFolder)
@@ -338,30 +337,30 @@ void TRecorder::Phase(const wchar_t* text) {
 
 bool TRecorder::IsRecordedLocation(const std::wstring& path) {
     if (Trim(path).empty()) return true;
-    TScope scope(*this);
+    TBatch scope(*this);
     return Index().RecordedLocation(Lt(NormaliseLocation(path)));
 }
 
 bool TRecorder::IsApplicationRecorded(const std::wstring& path, const std::wstring& title) {
     if (Trim(path).empty()) return true;
-    TScope scope(*this);
+    TBatch scope(*this);
     std::wstring n = IsPhotoViewer(path) ? std::wstring(kPhotoViewer) : NormaliseLocation(path);
     return Index().ApplicationRecorded(Lt(n), Lt(title));
 }
 
 bool TRecorder::CheckIfRecentDocInTreeNode(const std::wstring& path) {
     if (Trim(path).empty()) return true;
-    TScope scope(*this);
+    TBatch scope(*this);
     return Index().RecentDocInTree(Lt(Resolve(path)));
 }
 
 bool TRecorder::IsRecordedPath(const std::wstring& path, const std::wstring&) {
-    TScope scope(*this);
+    TBatch scope(*this);
     return Index().RecordedPath(Lt(path));
 }
 
 void TRecorder::MarkAsCurrent(const std::wstring& path) {
-    TScope scope(*this);
+    TBatch scope(*this);
     Advance();
     Pump();
     std::wstring p = Resolve(NoBlanksEncoded(path));
@@ -372,7 +371,7 @@ void TRecorder::MarkAsCurrent(const std::wstring& path) {
 }
 
 bool TRecorder::AddOne(const std::wstring& path, const std::wstring& title) {
-    TScope scope(*this);
+    TBatch scope(*this);
     if (IsRecordedPath(path, title)) {
         MarkAsCurrent(path);
         return false;
@@ -415,7 +414,7 @@ void KeepExtras(TItemTable& items, int first, const std::wstring& path, const TI
 void TRecorder::NoteRecent(const std::wstring& path) { recent_.Add(Trim(path)); }
 
 void TRecorder::AddLocation(const std::wstring& rawPath, const std::wstring& rawTitle) {
-    TScope scope(*this);
+    TBatch scope(*this);
     Advance();
     Pump();
     std::wstring path = Trim(Resolve(NoBlanksEncoded(rawPath)));
@@ -485,7 +484,7 @@ void TRecorder::AddDocumentOfProgram(const std::wstring& path, const std::wstrin
 }
 
 void TRecorder::AddNewFileNameToDocTree(const std::wstring& rawPath, const std::wstring& title) {
-    TScope scope(*this);
+    TBatch scope(*this);
     std::wstring path = NoBlanksEncoded(rawPath);
     if (FolderExists(path))
         BuildNode(path, title, false);
@@ -520,7 +519,7 @@ void TRecorder::SetItemPath(int item, const std::wstring& path) {
 }
 
 void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTitle, bool fileItem) {
-    TScope scope(*this);
+    TBatch scope(*this);
     // 1. The texts.
     std::wstring path = Trim(rawPath);
     if (path.empty()) return;
@@ -640,20 +639,16 @@ void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, co
     bool viewer = title == L"picture and fax viewer" || title == L"photo viewer" || title == kPhotoViewer;
     std::wstring appKey = viewer ? L"windows photo viewer" : Lt(path);
     bool viewerTitle = Lt(title) == L"windows photo viewer";
-    // The list can grow while documents are attached (it never does here, but
-    // the count is taken once so the walk ends).
-    std::vector<std::wstring> entries = recent_.List();
-    for (const std::wstring& entry : entries) {
-        std::wstring target = Resolve(entry);
-        std::wstring program = Lt(ProgramOf(target));
-        bool attach;
-        if (!viewerTitle) {
-            if (Lt(target) == appKey) break;
-            attach = program == appKey;
-        } else {
-            attach = IsPhotoViewer(program);
+    std::vector<std::wstring> targets;
+    if (!viewerTitle) {
+        targets = RecentDocumentsOf(appKey);
+    } else {
+        for (const std::wstring& entry : recent_.List()) {
+            std::wstring target = Resolve(entry);
+            if (IsPhotoViewer(Lt(ProgramOf(target)))) targets.push_back(target);
         }
-        if (!attach) continue;
+    }
+    for (const std::wstring& target : targets) {
         int image = FileExists(target) ? images_.IconOf(target, L"") : images_.IconOf(path, title);
         TMyDoc doc;
         doc.docType = kDocAppOrFile;
@@ -663,6 +658,55 @@ void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, co
         AddTreeNode(model_.all, allNode, model_.items.At(item).title, item, image);
         if (appNode) AddTreeNode(model_.app, appNode, model_.items.At(item).title, item, image);
     }
+}
+
+// The recent documents of each program, in the list's order, kept for one
+// outermost call and brought up to date from the paths the list took since: a
+// batch that adds thousands of programs and documents walks the list once,
+// not once for every program it adds.
+struct TRecorder::TRecentByProgram {
+    unsigned generation = 0;
+    size_t taken = 0;
+    // Lower-cased program -> the entries whose target it opens, sorted as the list.
+    std::unordered_map<std::wstring, std::vector<std::wstring>> byProgram;
+    // Lower-cased target -> the first entry (in the list's order) leading to it.
+    std::unordered_map<std::wstring, std::wstring> firstByTarget;
+};
+
+// The targets of the recent documents opened by the program appKey (lower-cased)
+// that stand in the list before the program's own entry.
+std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKey) {
+    auto less = [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; };
+    if (!recentByProgram_ || recentByProgram_->generation != recent_.Generation()) {
+        recentByProgram_ = std::make_unique<TRecentByProgram>();
+        recentByProgram_->generation = recent_.Generation();
+    }
+    TRecentByProgram& r = *recentByProgram_;
+    auto take = [&](const std::wstring& entry, bool inOrder) {
+        std::wstring target = Resolve(entry);
+        std::vector<std::wstring>& docs = r.byProgram[Lt(ProgramOf(target))];
+        // As the list places them: before entries that compare equal.
+        docs.insert(inOrder ? docs.end() : std::lower_bound(docs.begin(), docs.end(), entry, less), entry);
+        auto [first, fresh] = r.firstByTarget.try_emplace(Lt(target), entry);
+        if (!fresh && !inOrder && !less(first->second, entry)) first->second = entry;
+    };
+    const std::vector<std::wstring>& added = recent_.Added();
+    if (r.taken == 0) {
+        // The list holds what was added, already in its order.
+        for (const std::wstring& entry : recent_.List()) take(entry, true);
+        r.taken = added.size();
+    }
+    for (; r.taken < added.size(); ++r.taken) take(added[r.taken], false);
+    std::vector<std::wstring> targets;
+    auto docs = r.byProgram.find(appKey);
+    if (docs == r.byProgram.end()) return targets;
+    auto stop = r.firstByTarget.find(appKey);
+    for (const std::wstring& entry : docs->second) {
+        if (stop != r.firstByTarget.end() && !less(entry, stop->second)) break;
+        targets.push_back(Resolve(entry));
+    }
+    if (scopeDepth_ == 0) recentByProgram_.reset();
+    return targets;
 }
 
 void TRecorder::AttachUnderRecordedProgram(const std::wstring& document, const std::wstring& program) {
@@ -690,7 +734,7 @@ void TRecorder::Record(const TRecordRun& run) {
     bool somethingNew = false;
     // A failure ends the run; what was added stays.
     Guarded(L"record operation", [&] {
-        TScope scope(*this);
+        TBatch scope(*this);
         RunPhases(run, somethingNew);
         if (somethingNew || run.newRecord) {
             Finish(run);
@@ -815,7 +859,10 @@ void TRecorder::RecordRecentDocuments(bool& somethingNew) {
                 // A shortcut to a shortcut: the record keeps a copy of its own.
                 if (CreateFolderTree(linksFolder_)) {
                     std::wstring copy = JoinPath(linksFolder_, FileNameOf(target));
-                    if (::CopyFileW(LongPathForm(target).c_str(), LongPathForm(copy).c_str(), FALSE)) target = copy;
+                    if (::CopyFileW(LongPathForm(target).c_str(), LongPathForm(copy).c_str(), FALSE)) {
+                        TExistenceCache::Forget(copy);
+                        target = copy;
+                    }
                 }
             }
             std::optional<DWORD> scanned = recent_.ScannedAttributes(target);

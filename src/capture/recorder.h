@@ -5,12 +5,14 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "base/progress.h"
 #include "capture/entrytarget.h"
+#include "capture/pathutil.h"
 #include "capture/recentdocs.h"
 #include "capture/sources.h"
 #include "records/model.h"
@@ -101,6 +103,8 @@ public:
     void SetLastRecordedPath(const std::wstring& path) override { lastRecordedPath_ = path; }
     bool IsRecordedPath(const std::wstring& location) override { return IsRecordedPath(location, L""); }
     void AddLocation(const std::wstring& location) override { AddLocation(location, L""); }
+    void BeginBatch() override;
+    void EndBatch() override;
 
     // Working lists.
     TRecentDocuments& Recent() { return recent_; }
@@ -114,7 +118,7 @@ public:
 
 private:
     class TIndex;
-    struct TScope;
+    struct TRecentByProgram;
 
     void RunPhases(const TRecordRun& run, bool& somethingNew);
     void Phase(const wchar_t* text);
@@ -128,6 +132,7 @@ private:
     void AddDocumentOfProgram(const std::wstring& path, const std::wstring& program);
     void AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, const std::wstring& path,
                                const std::wstring& title);
+    std::vector<std::wstring> RecentDocumentsOf(const std::wstring& appKey);
     void AttachUnderRecordedProgram(const std::wstring& document, const std::wstring& program);
     TTreeNode* AddTreeNode(TDocTree& tree, TTreeNode* parent, const std::wstring& text, int item, int image);
     void SetItemPath(int item, const std::wstring& path);
@@ -157,6 +162,8 @@ private:
     bool running_ = false;
     int scopeDepth_ = 0;
     std::unique_ptr<TIndex> index_;
+    std::unique_ptr<TRecentByProgram> recentByProgram_;
+    std::optional<TExistenceCache> existence_;
     std::unordered_map<std::wstring, std::wstring> resolved_, programs_;
 };
 

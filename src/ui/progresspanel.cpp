@@ -66,6 +66,6 @@ void TProgressPanel::SetGauge(int position, int maximum) {
     ::SendMessageW(gauge_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-void TProgressPanel::Pump() { PumpPendingMessages(); }
+void TProgressPanel::Pump() { pump_(); }
 
 }  // namespace qm

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/progress.h"
+#include "ui/window.h"
 
 namespace qm {
 
@@ -40,6 +41,7 @@ private:
     bool shown_ = false;
     bool stopRequest_ = false;
     ULONGLONG hintShownAt_ = 0;
+    TPacedPump pump_;
 };
 
 }  // namespace qm

@@ -34,4 +34,22 @@ private:
 // seen on the way is posted again so the main loop still ends.
 void PumpPendingMessages();
 
+// A long operation's pump: lets the pending messages run at most every few
+// milliseconds. An operation that offers to pump for every item of thousands
+// would otherwise spend its time asking the system for messages that are not
+// there; input and paints still come many times a second.
+class TPacedPump {
+public:
+    static constexpr ULONGLONG kPaceMs = 10;
+    void operator()() {
+        ULONGLONG now = ::GetTickCount64();
+        if (last_ != 0 && now - last_ < kPaceMs) return;
+        PumpPendingMessages();
+        last_ = ::GetTickCount64();
+    }
+
+private:
+    ULONGLONG last_ = 0;
+};
+
 }  // namespace qm

@@ -14,6 +14,9 @@
 #include "base/strings.h"
 #include "records/model.h"
 #include "records/treefile.h"
+#include "capture/recorder.h"
+#include "support/fakecapture.h"
+#include "support/manypaths.h"
 #include "support/process.h"
 #include "support/userdata.h"
 
@@ -172,6 +175,73 @@ TEST_F(InstanceE2E, ThreeStartsDuringALoadLoseNoEntry) {
     std::vector<std::wstring> paths = RecordPaths(record);
     EXPECT_GE(paths.size(), 8003u);
     for (const auto& e : entries) EXPECT_NE(std::find(paths.begin(), paths.end(), e), paths.end()) << WideToUtf8(e);
+    EXPECT_EQ(test::RecordFiles().size(), 1u);
+}
+
+// What a hand-off of these paths adds to an empty record, by the same recorder
+// in this process: the item paths the real program's record must hold.
+std::vector<std::wstring> ItemPathsOfAdding(const std::vector<std::wstring>& paths) {
+    class Host : public IEntryHost, public TNoProgress {
+        void HoldTreeRepaints(bool) override {}
+        void SaveSelectedRecord() override {}
+        void ShowLastRecordedPath() override {}
+        void ReselectRecord() override {}
+        void RestoreSmartRecord() override {}
+    } host;
+    TRecordModel model;
+    TRecordOptions options;
+    test::FakeImages images;
+    TRecorder recorder(model, options, images, L"C:\\no-documents-here");
+    AddHandoffEntries(paths, recorder, host, host);
+    std::vector<std::wstring> out;
+    for (int i = 0; i < model.items.Count(); ++i) out.push_back(model.items.At(i).path);
+    return out;
+}
+
+TEST_F(InstanceE2E, AHandOffOfFiveThousandPathsLandsWholeAndOneSentDuringItToo) {
+    test::Process first = test::Process::Start(L"quilmar.exe", L"");
+    ASSERT_NE(test::WaitForWindow(kMainWindowClass, first.Id(), 20000), nullptr);
+    ASSERT_TRUE(test::WaitUntil([] { return test::RecordFiles().size() == 1; }, 20000));
+    const std::wstring record = test::RecordFiles()[0];
+
+    // A selection from Explorer through the context-menu file: documents,
+    // folders, shortcuts, addresses, repeats and missing files.
+    test::TManyPaths set = test::MakeManyPaths(JoinPath(UserDataFolder(), L"selection"), 5000);
+    ASSERT_TRUE(WriteListFile(ContextMenuFilePath(), set.paths));
+    const std::wstring late = JoinPath(UserDataFolder(), L"sent during \u00E9.txt");
+    ASSERT_TRUE(WriteFileReplacing(late, "x"));
+
+    test::Process second = test::Process::Start(L"quilmar.exe", L"/ctmenu");
+    // Once the first copy has the selection, a further start hands over one more
+    // path while the selection is still being added.
+    ASSERT_TRUE(test::WaitUntil(
+        [] {
+            auto lines = ReadListFile(HandoffFilePath());
+            return lines && lines->size() >= 5000;
+        },
+        30000));
+    ::Sleep(200);
+    test::Process third = test::Process::Start(L"quilmar.exe", L"\"" + late + L"\"");
+    EXPECT_EQ(third.WaitExit(120000), 0u);
+    EXPECT_EQ(second.WaitExit(120000), 0u);
+
+    // Group items take the path of their folder, which depends on where the
+    // documents folder is: only the items of the selection itself are compared.
+    std::vector<std::wstring> expected{late};
+    for (const std::wstring& p : ItemPathsOfAdding(set.paths))
+        if (p.find(L"\\selection\\") != std::wstring::npos || p.rfind(L"https:", 0) == 0) expected.push_back(p);
+    auto missing = [&] {
+        std::vector<std::wstring> paths = RecordPaths(record);
+        std::sort(paths.begin(), paths.end());
+        std::vector<std::wstring> out;
+        for (const std::wstring& p : expected)
+            if (!std::binary_search(paths.begin(), paths.end(), p)) out.push_back(p);
+        return out;
+    };
+    EXPECT_TRUE(test::WaitUntil([&] { return missing().empty(); }, 30000));
+    std::vector<std::wstring> left = missing();
+    EXPECT_TRUE(left.empty()) << left.size() << " of " << expected.size() << " not recorded, first "
+                              << WideToUtf8(left.empty() ? L"" : left[0]);
     EXPECT_EQ(test::RecordFiles().size(), 1u);
 }
 

@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include "base/strings.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +45,24 @@ TEST(Strings, CaseMappingAgreesForAsciiAndBeyond) {
     for (const Case& c : cases) {
         EXPECT_EQ(ToLower(c.in), c.lower) << c.in;
         EXPECT_EQ(ToUpper(c.in), c.upper) << c.in;
+    }
+}
+
+// Every code point of Latin-1 and Latin Extended-A, alone and in a path, maps as
+// the system maps it in the invariant locale (the fast path must never differ).
+TEST(Strings, CaseMappingMatchesTheSystemAcrossLatin1) {
+    auto system = [](const std::wstring& in, DWORD flag) {
+        std::wstring out(in.size() * 2 + 1, L'\0');
+        int n = ::LCMapStringW(LOCALE_INVARIANT, flag, in.data(), static_cast<int>(in.size()), out.data(),
+                               static_cast<int>(out.size()));
+        out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+        return out;
+    };
+    for (wchar_t c = 1; c < 0x180; ++c) {
+        for (const std::wstring& text : {std::wstring(1, c), L"C:\\Docs " + std::wstring(1, c) + L"\\A.txt"}) {
+            EXPECT_EQ(ToLower(text), system(text, LCMAP_LOWERCASE)) << "U+" << std::hex << static_cast<int>(c);
+            EXPECT_EQ(ToUpper(text), system(text, LCMAP_UPPERCASE)) << "U+" << std::hex << static_cast<int>(c);
+        }
     }
 }
 
