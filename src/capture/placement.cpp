@@ -104,13 +104,22 @@ RECT RectOnMonitors(const TWindowPlace& place, const std::vector<TMonitor>& moni
 }
 
 bool PutWindowPlace(HWND window, const TWindowPlace& place, const std::vector<TMonitor>& monitors) {
+    RECT r = RectOnMonitors(place, monitors);
     WINDOWPLACEMENT wp{};
     wp.length = sizeof(wp);
-    if (!::GetWindowPlacement(window, &wp)) return false;
-    wp.flags = 0;
     wp.showCmd = static_cast<UINT>(place.state);
-    wp.rcNormalPosition = RectOnMonitors(place, monitors);
-    return ::SetWindowPlacement(window, &wp) != FALSE;
+    wp.ptMinPosition = POINT{-1, -1};
+    wp.ptMaxPosition = POINT{-1, -1};
+    wp.rcNormalPosition = r;
+    if (::SetWindowPlacement(window, &wp)) return true;
+    // Wine refuses the placement of another process's window; moving it and
+    // then showing it in its state is the same for a window that was just
+    // opened.
+    if (!::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        SWP_NOZORDER | SWP_NOACTIVATE))
+        return false;
+    if (place.state != TShowState::Normal) ::ShowWindowAsync(window, static_cast<int>(place.state));
+    return true;
 }
 
 }  // namespace qm

@@ -98,7 +98,7 @@ TEST_F(DesktopE2E, ReplayedProgramsWindowGoesWhereItWasRecorded) {
             wp.length = sizeof(wp);
             if (!shown || !::GetWindowPlacement(shown, &wp)) return false;
             where = wp.rcNormalPosition;
-            return where == place.normal;
+            return ::EqualRect(&where, &place.normal) != FALSE;
         },
         15000);
     EXPECT_TRUE(placed) << where.left << "," << where.top << "," << where.right << "," << where.bottom;

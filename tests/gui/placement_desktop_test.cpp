@@ -8,6 +8,7 @@
 #include "base/files.h"
 #include "base/strings.h"
 #include "capture/runningapps.h"
+#include "replay/replaydesktop.h"
 #include "support/process.h"
 
 inline bool operator==(const RECT& a, const RECT& b) { return qm::operator==(a, b); }
@@ -95,6 +96,39 @@ TEST(PlacementDesktop, RunningApplicationScanCarriesThePlacement) {
     ASSERT_TRUE(found->place);
     EXPECT_EQ(found->place->state, TShowState::Normal);
     EXPECT_EQ(found->place->normal, (RECT{40, 40, 360, 240}));
+}
+
+// The real desktop seams: the window a started program shows is found by its
+// program and put where the record says, from the thread timer, while the
+// test pumps messages as the main window does.
+TEST(PlacementDesktop, ReplayPutsTheLaunchedProgramsWindowBack) {
+    TRecordOptions options;
+    TReplayDesktop desktop(options, TReplayDesktopSeams::Real());
+    TReplayItem item;
+    item.path = JoinPath(ModuleFolder(), L"test_windowapp.exe");
+    item.docType = kDocAppOrFile;
+    TWindowPlace place;
+    place.normal = RECT{220, 160, 620, 460};
+    item.extras.place = place;
+    ASSERT_FALSE(desktop.BeforeOpen(item));
+    test::Process app = test::Process::Start(item.path, L"");
+    ASSERT_TRUE(app.Started());
+    desktop.AfterOpen(item);
+    EXPECT_EQ(desktop.Watching(), 1u);
+    HWND window = nullptr;
+    RECT where{};
+    bool placed = test::WaitUntil(
+        [&] {
+            Pump();
+            window = test::FindProcessWindow(L"QmTestWindowApp", app.Id());
+            if (window) where = PlaceOfWindow(window).value_or(TWindowPlace{}).normal;
+            return window && ::EqualRect(&where, &place.normal);
+        },
+        10000);
+    EXPECT_TRUE(placed) << (window ? "found" : "no window") << " at " << where.left << "," << where.top << " "
+                        << ExecutableOfWindow(window ? window : ::GetDesktopWindow()).size() << " "
+                        << WideToUtf8(window ? ExecutableOfWindow(window) : L"") << " vs " << WideToUtf8(item.path)
+                        << " watching " << desktop.Watching();
 }
 
 }  // namespace
