@@ -44,5 +44,8 @@ int main() {
     });
     if (pages != 2 * kTabs) std::printf("  unexpected: %zu pages (%zu bytes)\n", pages, bytes);
     bench::Report("session_files_500_tabs", read, floor, 1.5);
+    double chromiumOnly = bench::Best(15, [&] { SessionPages({sources[0]}); });
+    double firefoxOnly = bench::Best(15, [&] { SessionPages({sources[1]}); });
+    std::printf("  command log %.2f ms, mozLz4 JSON %.2f ms\n", chromiumOnly * 1000, firefoxOnly * 1000);
     return 0;
 }
