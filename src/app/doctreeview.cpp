@@ -15,14 +15,34 @@ void TDocTreeView::Create(HWND parent, int id, TDocTree& tree, HIMAGELIST images
         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     TreeView_SetExtendedStyle(hwnd_, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
     SetImages(images);
-    ::SetWindowSubclass(hwnd_, &TDocTreeView::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    tree.onAdded = [this](TTreeNode* n, TTreeNode* previous) { Insert(n, previous); };
+    // Subclassed the classic way: the common controls' subclass chain asks the
+    // window manager for a window property on every message, which under Wine
+    // is a round trip to the server for each item put on screen.
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    controlProc_ =
+        reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+    tree.onAdded = [this](TTreeNode* n, TTreeNode* previous) {
+        if (deferred_ > 0 || stale_)
+            stale_ = true;
+        else
+            Insert(n, previous);
+    };
     tree.onRemoving = [this](TTreeNode* n) {
         if (n == anchor_) anchor_ = nullptr;
+        if (!shownSelected_.empty()) {
+            std::vector<TTreeNode*> stack{n};
+            while (!stack.empty()) {
+                TTreeNode* gone = stack.back();
+                stack.pop_back();
+                shownSelected_.erase(gone);
+                for (const auto& child : gone->Children()) stack.push_back(child.get());
+            }
+        }
         if (n->viewItem) TreeView_DeleteItem(hwnd_, static_cast<HTREEITEM>(n->viewItem));
     };
     tree.onCleared = [this] {
         anchor_ = nullptr;
+        shownSelected_.clear();
         syncing_ = true;
         TreeView_DeleteAllItems(hwnd_);
         syncing_ = false;
@@ -32,35 +52,82 @@ void TDocTreeView::Create(HWND parent, int id, TDocTree& tree, HIMAGELIST images
 void TDocTreeView::SetImages(HIMAGELIST images) { TreeView_SetImageList(hwnd_, images, TVSIL_NORMAL); }
 
 void TDocTreeView::Insert(TTreeNode* node, TTreeNode* previous) {
-    TVINSERTSTRUCTW ins{};
     TTreeNode* parent = node->Level() > 0 ? node->Parent() : nullptr;
+    if (parent && (!parent->viewItem || !parent->viewFilled)) {
+        // The parent is not shown or its children wait for its expansion: the
+        // control asks again whether it has children.
+        if (parent->viewItem) {
+            TVITEMW tv{};
+            tv.mask = TVIF_CHILDREN;
+            tv.hItem = static_cast<HTREEITEM>(parent->viewItem);
+            tv.cChildren = I_CHILDRENCALLBACK;
+            TreeView_SetItem(hwnd_, &tv);
+        }
+        return;
+    }
+    TVINSERTSTRUCTW ins{};
     ins.hParent = parent ? static_cast<HTREEITEM>(parent->viewItem) : TVI_ROOT;
-    if (parent && !parent->viewItem) return;  // the parent is not shown (yet)
     ins.hInsertAfter = previous && previous->viewItem ? static_cast<HTREEITEM>(previous->viewItem) : TVI_FIRST;
-    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
     ins.item.pszText = const_cast<wchar_t*>(node->Text().c_str());
     ins.item.iImage = node->Image();
     ins.item.iSelectedImage = node->SelectedImage();
     ins.item.lParam = reinterpret_cast<LPARAM>(node);
+    ins.item.cChildren = I_CHILDRENCALLBACK;
+    ins.item.stateMask = TVIS_SELECTED;
+    ins.item.state = node->Selected() ? TVIS_SELECTED : 0;
+    node->viewFilled = false;
     node->viewItem = reinterpret_cast<void*>(TreeView_InsertItem(hwnd_, &ins));
+    if (node->viewItem && node->Selected()) shownSelected_.insert(node);
 }
 
-void TDocTreeView::InsertSubtree(TTreeNode* node, TTreeNode* previous) {
-    Insert(node, previous);
+void TDocTreeView::Fill(TTreeNode* node) {
+    if (!node->viewItem || node->viewFilled) return;
+    node->viewFilled = true;
+    bool was = syncing_;
+    syncing_ = true;
     TTreeNode* prev = nullptr;
     for (const auto& child : node->Children()) {
-        InsertSubtree(child.get(), prev);
+        Insert(child.get(), prev);
         prev = child.get();
     }
+    syncing_ = was;
+}
+
+void TDocTreeView::Materialise(TTreeNode* node) {
+    if (!node || node->viewItem) return;
+    BuildIfStale();
+    if (node->viewItem) return;
+    TTreeNode* parent = node->Level() > 0 ? node->Parent() : nullptr;
+    if (!parent) return;  // a top-level node is always shown once the view is built
+    Materialise(parent);
+    Fill(parent);
+}
+
+void TDocTreeView::Expand(TTreeNode* node, bool expand) {
+    if (!node || !node->HasChildren()) return;
+    node->SetExpanded(expand);
+    if (expand) {
+        Materialise(node);
+        Fill(node);
+    }
+    if (node->viewItem)
+        TreeView_Expand(hwnd_, static_cast<HTREEITEM>(node->viewItem), expand ? TVE_EXPAND : TVE_COLLAPSE);
 }
 
 void TDocTreeView::Rebuild() {
+    stale_ = false;
     HoldRedraw(true);
     syncing_ = true;
     TreeView_DeleteAllItems(hwnd_);
+    shownSelected_.clear();
+    tree_->ForEachNode([](TTreeNode* n) {
+        n->viewItem = nullptr;
+        n->viewFilled = false;
+    });
     TTreeNode* prev = nullptr;
     for (const auto& top : tree_->TopNodes()) {
-        InsertSubtree(top.get(), prev);
+        Insert(top.get(), prev);
         prev = top.get();
     }
     syncing_ = false;
@@ -69,27 +136,55 @@ void TDocTreeView::Rebuild() {
     HoldRedraw(false);
 }
 
+void TDocTreeView::Defer(bool defer) {
+    deferred_ += defer ? 1 : -1;
+    if (deferred_ == 0) BuildIfStale();
+}
+
+void TDocTreeView::BuildIfStale() {
+    if (stale_ && deferred_ == 0) Rebuild();
+}
+
 void TDocTreeView::HoldRedraw(bool hold) {
     ::SendMessageW(hwnd_, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
     if (!hold) ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TDocTreeView::SyncExpansion() {
+    BuildIfStale();
     syncing_ = true;
-    for (const auto& top : tree_->TopNodes()) {
-        if (top->HasChildren() && top->viewItem)
-            TreeView_Expand(hwnd_, static_cast<HTREEITEM>(top->viewItem), top->Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
+    // Nodes the model has expanded, at every level, are put on screen expanded.
+    std::vector<TTreeNode*> stack;
+    for (auto it = tree_->TopNodes().rbegin(); it != tree_->TopNodes().rend(); ++it) stack.push_back(it->get());
+    while (!stack.empty()) {
+        TTreeNode* n = stack.back();
+        stack.pop_back();
+        if (!n->HasChildren() || !n->viewItem) continue;
+        if (n->Expanded()) {
+            Fill(n);
+            for (auto it = n->Children().rbegin(); it != n->Children().rend(); ++it) stack.push_back(it->get());
+        }
+        TreeView_Expand(hwnd_, static_cast<HTREEITEM>(n->viewItem), n->Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
     }
     syncing_ = false;
 }
 
 void TDocTreeView::ExpandAll(bool expand) {
+    BuildIfStale();
     HoldRedraw(true);
-    tree_->ForEachNode([&](TTreeNode* n) {
-        if (n->HasChildren() && n->viewItem) {
+    // Parents before their children, so each child is on screen when it is reached.
+    std::vector<TTreeNode*> stack;
+    for (auto it = tree_->TopNodes().rbegin(); it != tree_->TopNodes().rend(); ++it) stack.push_back(it->get());
+    while (!stack.empty()) {
+        TTreeNode* n = stack.back();
+        stack.pop_back();
+        if (!n->HasChildren()) continue;
+        if (expand) Fill(n);
+        if (n->viewItem)
             TreeView_Expand(hwnd_, static_cast<HTREEITEM>(n->viewItem), expand ? TVE_EXPAND : TVE_COLLAPSE);
-        }
-    });
+        if (expand || n->viewFilled)
+            for (auto it = n->Children().rbegin(); it != n->Children().rend(); ++it) stack.push_back(it->get());
+    }
     HoldRedraw(false);
 }
 
@@ -112,11 +207,18 @@ TTreeNode* TDocTreeView::NodeAtPoint(POINT client, UINT* hitFlags) const {
 
 void TDocTreeView::SetItemSelected(TTreeNode* node, bool on) {
     if (!node || !node->viewItem) return;
+    if (on ? !shownSelected_.insert(node).second : shownSelected_.erase(node) == 0) return;  // shown so already
     TreeView_SetItemState(hwnd_, static_cast<HTREEITEM>(node->viewItem), on ? TVIS_SELECTED : 0, TVIS_SELECTED);
 }
 
 void TDocTreeView::ShowSelection() {
-    tree_->ForEachNode([this](TTreeNode* n) { SetItemSelected(n, n->Selected()); });
+    if (stale_) return;  // the build shows it
+    // Only what changed is painted again: the nodes shown selected that are no
+    // longer, then the selected nodes on screen.
+    std::vector<TTreeNode*> shown(shownSelected_.begin(), shownSelected_.end());
+    for (TTreeNode* n : shown)
+        if (!n->Selected()) SetItemSelected(n, false);
+    for (TTreeNode* n : tree_->SelectedNodes()) SetItemSelected(n, true);
 }
 
 void TDocTreeView::DeselectAll() {
@@ -134,6 +236,7 @@ void TDocTreeView::SelectOnly(TTreeNode* node) {
 
 void TDocTreeView::FocusNode(TTreeNode* node) {
     tree_->SetFocused(node);
+    Materialise(node);
     if (node && node->viewItem) {
         syncing_ = true;
         TreeView_SelectItem(hwnd_, static_cast<HTREEITEM>(node->viewItem));
@@ -142,6 +245,7 @@ void TDocTreeView::FocusNode(TTreeNode* node) {
 }
 
 void TDocTreeView::EnsureVisible(TTreeNode* node) {
+    Materialise(node);
     if (node && node->viewItem) TreeView_EnsureVisible(hwnd_, static_cast<HTREEITEM>(node->viewItem));
 }
 
@@ -185,6 +289,15 @@ LRESULT TDocTreeView::OnNotify(NMHDR* hdr, bool& handled) {
     handled = false;
     switch (hdr->code) {
         case TVN_SELCHANGEDW:
+            // The control painted its caret's old and new items itself: they show
+            // the model's selection again.
+            for (HTREEITEM item : {reinterpret_cast<NMTREEVIEWW*>(hdr)->itemOld.hItem,
+                                   reinterpret_cast<NMTREEVIEWW*>(hdr)->itemNew.hItem})
+                if (TTreeNode* n = NodeOf(item)) {
+                    shownSelected_.erase(n);
+                    TreeView_SetItemState(hwnd_, item, 0, TVIS_SELECTED);
+                    SetItemSelected(n, n->Selected());
+                }
             // The control moved its own caret (keyboard): that node alone is selected,
             // except while the model itself is being shown.
             if (!syncing_) {
@@ -196,6 +309,20 @@ LRESULT TDocTreeView::OnNotify(NMHDR* hdr, bool& handled) {
                 }
             }
             return 0;
+        case TVN_GETDISPINFOW: {
+            auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+            if (di->item.mask & TVIF_CHILDREN) {
+                TTreeNode* n = reinterpret_cast<TTreeNode*>(di->item.lParam);
+                di->item.cChildren = n && n->HasChildren() ? 1 : 0;
+            }
+            return 0;
+        }
+        case TVN_ITEMEXPANDINGW: {
+            auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+            if (nm->action & TVE_EXPAND)
+                if (TTreeNode* n = NodeOf(nm->itemNew.hItem)) Fill(n);
+            return 0;
+        }
         case TVN_ITEMEXPANDEDW: {
             auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
             TTreeNode* n = NodeOf(nm->itemNew.hItem);
@@ -265,18 +392,21 @@ LRESULT TDocTreeView::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
             if (onHover && n && (flags & TVHT_ONITEM)) onHover(n);
             return 0;
         }
-        case WM_GETDLGCODE: handled = true; return DLGC_WANTALLKEYS | ::DefSubclassProc(hwnd_, msg, wp, lp);
+        case WM_GETDLGCODE:
+            handled = true;
+            return DLGC_WANTALLKEYS | ::CallWindowProcW(controlProc_, hwnd_, msg, wp, lp);
         default: return 0;
     }
 }
 
-LRESULT CALLBACK TDocTreeView::SubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK TDocTreeView::WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TDocTreeView*>(::GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(h, msg, wp, lp);
     bool handled = false;
     LRESULT r = 0;
     // A failing command ends quietly, with a trace.
-    if (!Guarded(L"tree message", [&] { r = reinterpret_cast<TDocTreeView*>(self)->OnMessage(msg, wp, lp, handled); }))
-        handled = true;
-    return handled ? r : ::DefSubclassProc(h, msg, wp, lp);
+    if (!Guarded(L"tree message", [&] { r = self->OnMessage(msg, wp, lp, handled); })) handled = true;
+    return handled ? r : ::CallWindowProcW(self->controlProc_, h, msg, wp, lp);
 }
 
 }  // namespace qm

@@ -2,12 +2,16 @@
 // texts, images and expansion. Tree views have no multiple selection of their
 // own, so it is built here on the model's selection: Ctrl toggles, Shift takes a
 // range, a plain click selects one, and the selected items are painted selected.
+// A node's children go on screen when it is first expanded (the control asks
+// whether a node has children), so a large record shows at once; a node the
+// window selects or scrolls to is put on screen with its parents first.
 #pragma once
 #include <windows.h>
 #include <objidl.h>
 #include <commctrl.h>
 
 #include <functional>
+#include <unordered_set>
 
 #include "records/model.h"
 
@@ -20,13 +24,22 @@ public:
     HWND Handle() const { return hwnd_; }
     TDocTree& Tree() const { return *tree_; }
 
-    // Builds every item again from the model (after a load or bulk change).
+    // Builds the items again from the model (after a load or bulk change): the
+    // top level, and the children of what the model has expanded.
     void Rebuild();
+    // While deferred, nodes the model adds are not put on screen one by one;
+    // the view is built again once, when the deferral ends (a batch of adds).
+    // A view marked stale is built when it is next needed or shown.
+    void Defer(bool defer);
+    void MarkStale() { stale_ = true; }
+    void BuildIfStale();
     void SetImages(HIMAGELIST images);
     void HoldRedraw(bool hold);
     // Expands or collapses the items as the model's nodes say.
     void SyncExpansion();
     void ExpandAll(bool expand);
+    // Expands or collapses one node, putting it and its children on screen first.
+    void Expand(TTreeNode* node, bool expand);
 
     TTreeNode* NodeOf(HTREEITEM item) const;
     TTreeNode* NodeAtPoint(POINT client, UINT* hitFlags = nullptr) const;
@@ -52,17 +65,24 @@ public:
     LRESULT OnNotify(NMHDR* hdr, bool& handled);
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
     void Insert(TTreeNode* node, TTreeNode* previous);
-    void InsertSubtree(TTreeNode* node, TTreeNode* previous);
+    // Puts a node's children on screen (once), and a node with its parents.
+    void Fill(TTreeNode* node);
+    void Materialise(TTreeNode* node);
     void SetItemSelected(TTreeNode* node, bool on);
 
     HWND hwnd_ = nullptr;
+    WNDPROC controlProc_ = nullptr;
+    // The nodes painted selected on screen (the model's selection, as last shown).
+    std::unordered_set<TTreeNode*> shownSelected_;
     TDocTree* tree_ = nullptr;
     TTreeNode* anchor_ = nullptr;
     bool syncing_ = false;
     bool swallowChar_ = false;
+    int deferred_ = 0;
+    bool stale_ = false;
 };
 
 }  // namespace qm

@@ -81,6 +81,8 @@ void TDocTreePane::UpdateTabs() {
     tabs_.SetTabs(std::vector<std::wstring>(kTabCaptions.begin(), kTabCaptions.begin() + wanted));
     if (activeTab_ >= wanted) activeTab_ = 0;
     if (tabs_.Selected() != activeTab_) tabs_.Select(activeTab_);
+    // A tree is built when it is first shown after a load or change.
+    trees_[activeTab_].BuildIfStale();
     for (int i = 0; i < kTabCount; ++i) ShowControl(trees_[i].Handle(), i == activeTab_);
 }
 
@@ -97,9 +99,12 @@ TDocTree* TDocTreePane::ActiveDocTree() {
 }
 
 void TDocTreePane::ShowTrees() {
-    for (auto& t : trees_) {
-        t.SetImages(model_->Images());  // a loaded record brings its own images
-        t.Rebuild();
+    for (int i = 0; i < kTabCount; ++i) {
+        trees_[i].SetImages(model_->Images());  // a loaded record brings its own images
+        if (i == activeTab_)
+            trees_[i].Rebuild();
+        else
+            trees_[i].MarkStale();
     }
     hovered_ = nullptr;
     UpdateTabs();
@@ -152,7 +157,7 @@ void TDocTreePane::SelectItemByPath(const std::wstring& rawPath) {
                 view.SelectOnly(child.get());
                 last = child.get();
                 top->SetExpanded(true);
-                if (top->viewItem) TreeView_Expand(view.Handle(), static_cast<HTREEITEM>(top->viewItem), TVE_EXPAND);
+                view.Expand(top.get(), true);
             }
         }
         if (last) view.EnsureVisible(last);

@@ -38,7 +38,12 @@ public:
     // with the model's current image list.
     void ShowTrees();
     void ResetImages();
-    void HoldRepaints(bool hold) { trees_[0].HoldRedraw(hold); }
+    // Around a batch of adds: the All tree is not repainted, and no tree puts
+    // the new nodes on screen one by one (each is built once at the end).
+    void HoldRepaints(bool hold) {
+        trees_[0].HoldRedraw(hold);
+        for (auto& t : trees_) t.Defer(hold);
+    }
     void SetTreeFont(HFONT font);
     // Expands or collapses every node of every tree, the All tree first.
     void ExpandAll(bool expand);

@@ -101,8 +101,10 @@ public:
     bool Selected() const { return selectOrder_ != 0; }
     unsigned SelectOrder() const { return selectOrder_; }
 
-    // Opaque handle of the on-screen item that mirrors this node.
+    // Opaque handle of the on-screen item that mirrors this node, and whether
+    // its children have been put on screen (they are when it is first expanded).
     void* viewItem = nullptr;
+    bool viewFilled = false;
 
 private:
     friend class TDocTree;

@@ -126,6 +126,9 @@ TEST_F(MainWindowTest, TreesMirrorTheModelInOrderWithExpansionAndCategories) {
     }
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"Docs", L"example.com+", L"notepad"}));
     HTREEITEM notepad = TreeView_GetNextSibling(tv, TreeView_GetNextSibling(tv, TreeView_GetRoot(tv)));
+    // A collapsed node's children go on screen when it is first expanded.
+    EXPECT_EQ(TreeView_GetChild(tv, notepad), nullptr);
+    window->TreeView(0).Expand(window->Model().all.Top(2), true);
     HTREEITEM firstChild = TreeView_GetChild(tv, notepad);
     wchar_t text[64] = {};
     TVITEMW item{};
@@ -135,6 +138,9 @@ TEST_F(MainWindowTest, TreesMirrorTheModelInOrderWithExpansionAndCategories) {
     item.cchTextMax = 64;
     TreeView_GetItem(tv, &item);
     EXPECT_STREQ(text, L"a.txt");
+    window->TreeView(0).Expand(window->Model().all.Top(2), false);
+    // A category tree is built when it is first needed.
+    for (int tab : {1, 2, 3}) window->TreeView(tab).ExpandAll(true);
     EXPECT_EQ(TreeView_GetCount(window->TreeView(1).Handle()), 3u);
     EXPECT_EQ(TreeView_GetCount(window->TreeView(2).Handle()), 1u);
     EXPECT_EQ(TreeView_GetCount(window->TreeView(3).Handle()), 2u);

@@ -249,3 +249,72 @@ TEST_F(TreeCommands, TheAddItemsDialogAddsAnInstalledProgramAndATypedAddress) {
 
 }  // namespace
 }  // namespace qm
+
+namespace qm {
+namespace {
+
+// A collapsed node's children are not on screen until it is expanded; everything
+// that reaches them must still find them: selection by path, Ctrl+A, deletion
+// and the expansion file.
+TEST_F(TreeCommands, ChildrenOfACollapsedNodeAreReachedBeforeTheyAreShown) {
+    WriteRecord(L"Dec 01,2026_001",
+                Item("notepad", "C:\\windows\\notepad.exe", 2,
+                     (Item("a.txt", "C:\\docs\\a.txt", 2) + Item("b.txt", "C:\\docs\\b.txt", 2)).c_str()) +
+                    Item("other", "C:\\apps\\other.exe", 2));
+    Open();
+    TDocTreeView& view = window->TreeView(0);
+    HWND tv = view.Handle();
+    TTreeNode* notepad = TopWithText(L"notepad");
+    ASSERT_NE(notepad, nullptr);
+    TTreeNode* b = notepad->Child(1);
+    ASSERT_EQ(b->viewItem, nullptr);  // not on screen yet
+    // The control offers to expand it all the same.
+    TVITEMW item{};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = static_cast<HTREEITEM>(notepad->viewItem);
+    TreeView_GetItem(tv, &item);
+    EXPECT_EQ(item.cChildren, 1);
+
+    // Selection by path goes into it: expanded, selected and painted so.
+    window->SelectItemByPath(L"C:\\docs\\b.txt");
+    ASSERT_NE(b->viewItem, nullptr);
+    EXPECT_TRUE(b->Selected());
+    EXPECT_TRUE(TreeView_GetItemState(tv, static_cast<HTREEITEM>(b->viewItem), TVIS_SELECTED) & TVIS_SELECTED);
+    EXPECT_TRUE(TreeView_GetItemState(tv, static_cast<HTREEITEM>(notepad->viewItem), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_TRUE(notepad->Expanded());
+
+    // Ctrl+A on a collapsed tree selects the children too; they show selected
+    // once their parent is expanded.
+    view.Expand(notepad, false);
+    window->Records().NodeExpansionChanged(notepad, false);
+    window->Records().SelectRecord();
+    notepad = TopWithText(L"notepad");
+    ASSERT_EQ(notepad->Child(0)->viewItem, nullptr);
+    view.SelectTopLevelAndChildren();
+    EXPECT_EQ(window->Model().all.SelectedNodes().size(), 4u);
+    view.Expand(notepad, true);
+    TTreeNode* a = notepad->Child(0);
+    ASSERT_NE(a->viewItem, nullptr);
+    EXPECT_TRUE(TreeView_GetItemState(tv, static_cast<HTREEITEM>(a->viewItem), TVIS_SELECTED) & TVIS_SELECTED);
+
+    // Deleting a child that was never on screen saves the record without it.
+    view.Expand(notepad, false);
+    window->Records().NodeExpansionChanged(notepad, false);
+    window->Records().SelectRecord();
+    notepad = TopWithText(L"notepad");
+    ASSERT_EQ(notepad->Child(0)->viewItem, nullptr);
+    TEffectsOverride answering(Answering());
+    answers = {IDOK};
+    view.DeselectAll();
+    window->Model().all.Select(notepad->Child(0), true);
+    window->RunCommand(CmDeleteSelected);
+    Settle();
+    TRecordModel saved;
+    ReadTreeFile(JoinPath(records, L"Dec 01,2026_001.quilmar"), saved);
+    EXPECT_FALSE(TreeHasPath(saved, L"C:\\docs\\a.txt"));
+    EXPECT_TRUE(TreeHasPath(saved, L"C:\\docs\\b.txt"));
+    EXPECT_EQ(TopWithText(L"notepad")->ChildCount(), 1);
+}
+
+}  // namespace
+}  // namespace qm
