@@ -14,41 +14,16 @@
 
 #include "base/files.h"
 #include "benchutil.h"
+#include "recentdesktop.h"
 #include "capture/recorder.h"
 #include "support/fakecapture.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace qm;
+using qm::bench::Desktop;
+using qm::bench::MakeDesktop;
 
 namespace {
-
-struct Desktop {
-    std::wstring recent, links;
-    std::vector<std::wstring> shortcuts;
-};
-
-Desktop MakeDesktop(const std::wstring& root, int n) {
-    Desktop d;
-    d.recent = JoinPath(root, L"Recent");
-    d.links = JoinPath(root, L"links");
-    std::wstring docs = JoinPath(root, L"docs");
-    CreateFolderTree(d.recent);
-    CreateFolderTree(docs);
-    ComPtr<IShellLinkW> link;
-    ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
-    ComPtr<IPersistFile> file;
-    link.As(&file);
-    for (int i = 0; i < n; ++i) {
-        std::wstring target = JoinPath(docs, L"document " + std::to_wstring(i) + L".txt");
-        std::wstring path = JoinPath(d.recent, L"document " + std::to_wstring(i) + L".txt.lnk");
-        d.shortcuts.push_back(path);
-        if (IsExistingFile(path)) continue;
-        WriteFileReplacing(target, "x", TDurability::NoFlush);
-        link->SetPath(target.c_str());
-        file->Save(path.c_str(), TRUE);
-    }
-    return d;
-}
 
 // Seconds of one smart-mode run over a record that already holds every document.
 double RecordRun(const Desktop& d) {

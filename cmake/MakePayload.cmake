@@ -1,7 +1,8 @@
 # Stages the payload files and packs them with 7-Zip's command-line program:
-#   cmake -DSEVENZIP=7zz -DSTRIP=strip -DLIST=files.txt -DSTAGE=dir -DARCHIVE=out.7z -P MakePayload.cmake
-# LIST has one "program PATH" or "file PATH" line per file; programs are staged
-# stripped. The archive is checked to use only what the extract-only library
+#   cmake -DSEVENZIP=7zz -DSTRIP=strip [-DSTRIP64=strip] -DLIST=files.txt -DSTAGE=dir -DARCHIVE=out.7z
+#         -P MakePayload.cmake
+# LIST has one "program PATH", "program64 PATH" or "file PATH" line per file;
+# programs are staged stripped (64-bit ones of a 32-bit tree with STRIP64). The archive is checked to use only what the extract-only library
 # decodes (LZMA, LZMA2, BCJ, BCJ2, Delta, Copy), without folders or encryption.
 cmake_minimum_required(VERSION 3.21)
 foreach(v SEVENZIP LIST STAGE ARCHIVE)
@@ -15,7 +16,7 @@ file(MAKE_DIRECTORY ${STAGE})
 file(STRINGS ${LIST} lines)
 set(names)
 foreach(line IN LISTS lines)
-  if(NOT line MATCHES "^(program|file) (.+)$")
+  if(NOT line MATCHES "^(program|program64|file) (.+)$")
     continue()
   endif()
   set(kind ${CMAKE_MATCH_1})
@@ -26,8 +27,14 @@ foreach(line IN LISTS lines)
   endif()
   list(APPEND names "${name}")
   file(COPY_FILE "${path}" "${STAGE}/${name}")
-  if(kind STREQUAL "program" AND STRIP)
-    execute_process(COMMAND ${STRIP} --strip-all "${STAGE}/${name}" RESULT_VARIABLE rc)
+  set(strip_tool)
+  if(kind STREQUAL "program")
+    set(strip_tool ${STRIP})
+  elseif(kind STREQUAL "program64")
+    set(strip_tool ${STRIP64})
+  endif()
+  if(strip_tool)
+    execute_process(COMMAND ${strip_tool} --strip-all "${STAGE}/${name}" RESULT_VARIABLE rc)
     if(rc)
       message(FATAL_ERROR "Cannot strip ${name}")
     endif()

@@ -19,10 +19,9 @@ void TCommandBar::Create(HWND parent, HFONT font, int interval) {
     more_ = CreateChild(parent, 0, WC_BUTTONW, L"More..", kButton, kIdBtnMore, font);
     smartRecord_ = CreateChild(parent, 0, WC_BUTTONW, L"Smart Record", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
                                kIdSmartRecord, font);
-    intervalLabel_ =
-        CreateChild(parent, 0, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, kIdIntervalLabel, font);
-    interval_ = CreateChild(parent, 0, TRACKBAR_CLASSW, L"", WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS,
-                            kIdInterval, font);
+    // The interval panel stays hidden until Smart Record is switched on.
+    intervalLabel_ = CreateChild(parent, 0, WC_STATICW, L"", SS_LEFT | SS_CENTERIMAGE, kIdIntervalLabel, font);
+    interval_ = CreateChild(parent, 0, TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, kIdInterval, font);
     ::SendMessageW(interval_, TBM_SETRANGE, FALSE, MAKELPARAM(kMinRecordInterval, kMaxRecordInterval));
     SetInterval(interval);
 
@@ -86,6 +85,13 @@ void TCommandBar::SetInterval(int seconds) {
     ::SendMessageW(interval_, TBM_SETPOS, TRUE, seconds);
     UpdateIntervalLabel();
 }
+
+void TCommandBar::ShowIntervalPanel(bool show) {
+    ShowControl(intervalLabel_, show);
+    ShowControl(interval_, show);
+}
+
+std::wstring TCommandBar::IntervalCaption() const { return WindowText(intervalLabel_); }
 
 void TCommandBar::UpdateIntervalLabel() { ::SetWindowTextW(intervalLabel_, RecordIntervalCaption(Interval()).c_str()); }
 

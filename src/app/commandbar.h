@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 namespace qm {
 
@@ -28,6 +29,10 @@ public:
         return Interval();
     }
     HWND SmartRecordBox() const { return smartRecord_; }
+    // PnlSmartRecord, the interval label and trackbar: shown while Smart Record is on.
+    void ShowIntervalPanel(bool show);
+    bool IntervalPanelShown() const { return ::IsWindowVisible(interval_) != FALSE; }
+    std::wstring IntervalCaption() const;
 
 private:
     void UpdateIntervalLabel();

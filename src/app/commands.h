@@ -30,12 +30,20 @@ enum TCommand : unsigned {
     CmFullCollapse, CmCloseAll, CmDeleteSelected, CmDeleteAll, CmDeleteInvalid,
     // Controls and keys
     CmStop, CmSmartRecord, CmSearchGo, CmQuickOpen, CmSaveAsNewRecord, CmAddToRecord,
+    CmFilterOpen, CmFilterOpenFolder,  // the startup list's "Open" and "Open container Folder"
     CmRecentFirst = 45000,  // the "Recent" submenu; its entries follow it
+    // The "&Internet Explorer" menu's "Favorites" and "History" submenus and
+    // their entries: a range of their own, which no control and no other
+    // command may ever use (an entry taken for another command would run it).
+    CmFavoritesMenu = 50000, CmHistoryMenu,
+    CmFavoritesFirst = 50100, CmFavoritesLast = 55099,
+    CmHistoryFirst = 55100, CmHistoryLast = 60099,
 };
 // clang-format on
 
 // How many entries the "Recent" submenu takes at most (their ids follow CmRecentFirst).
 constexpr unsigned kRecentEntries = 4999;
+static_assert(CmRecentFirst + kRecentEntries < CmFavoritesMenu, "the Recent entries run into the Favorites range");
 
 // The tree font size a text-size command stands for (0 for other commands).
 int TextSizeOfCommand(unsigned command);

@@ -50,17 +50,6 @@ std::optional<std::wstring> ElevationRelaunchParameter(const std::vector<std::ws
     return args.empty() ? std::wstring() : args.front();
 }
 
-std::vector<std::wstring> CommandLineArguments(const wchar_t* commandLine) {
-    std::vector<std::wstring> out;
-    if (!commandLine) return out;
-    int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(commandLine, &argc);
-    if (!argv) return out;
-    unique_hlocal owner(reinterpret_cast<HLOCAL>(argv));
-    for (int i = 1; i < argc; ++i) out.emplace_back(argv[i]);
-    return out;
-}
-
 }  // namespace qm
 
 #include "app/product.h"

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/system.h"
+
 namespace qm {
 
 // Switches are compared exactly, with their case.
@@ -55,9 +57,6 @@ std::vector<std::wstring> BuildHandoffLines(const std::vector<std::wstring>& arg
     }
     return lines;
 }
-
-// The arguments of the wide command line, without the program name.
-std::vector<std::wstring> CommandLineArguments(const wchar_t* commandLine);
 
 }  // namespace qm
 

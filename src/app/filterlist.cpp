@@ -11,7 +11,8 @@ namespace qm {
 void TFilterList::Create(HWND parent, HFONT font) {
     group_ = CreateChild(parent, 0, WC_BUTTONW, L"Windows Start Filter", BS_GROUPBOX, kIdGroup, font);
     list_.Create(parent, kIdList, font);
-    list_.AddColumn(L"Name", 180);
+    close_ = CreateChild(parent, 0, WC_BUTTONW, L"x", BS_PUSHBUTTON, kIdClose, font);
+    list_.AddColumn(L"Title", 180);
     list_.AddColumn(L"Location", 180);
 }
 
@@ -24,12 +25,20 @@ void TFilterList::Show(bool show, const std::vector<TFilterRow>& rows) {
     shown_ = show;
     ShowControl(group_, show);
     ShowControl(list_.Handle(), show);
+    ShowControl(close_, show);
+}
+
+std::vector<TLaunchItem> TFilterList::SelectedItems() const {
+    std::vector<TLaunchItem> items;
+    for (int row : list_.SelectedRows()) items.push_back({list_.Text(row, 1), list_.Text(row, 0)});
+    return items;
 }
 
 void TFilterList::Layout(const RECT& area, int dpi) {
     if (!shown_) return;
     auto scale = [dpi](int v) { return ::MulDiv(v, dpi, 96); };
     ::MoveWindow(group_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+    ::MoveWindow(close_, area.right - scale(24), area.top + scale(2), scale(18), scale(16), TRUE);
     RECT inner{area.left + scale(8), area.top + scale(18), area.right - scale(8), area.bottom - scale(8)};
     ::MoveWindow(list_.Handle(), inner.left, inner.top, std::max(0L, inner.right - inner.left),
                  std::max(0L, inner.bottom - inner.top), TRUE);

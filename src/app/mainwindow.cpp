@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "app/commands.h"
+#include "app/droptarget.h"
 #include "app/product.h"
-#include "app/winversion.h"
 #include "base/effects.h"
 #include "base/files.h"
 #include "base/guarded.h"
@@ -18,6 +18,7 @@
 #include "base/scope_exit.h"
 #include "base/strings.h"
 #include "base/system.h"
+#include "base/winversion.h"
 #include "replay/icons.h"
 #include "ui/controls.h"
 
@@ -149,10 +150,7 @@ void TQuilmarWindow::CreateDialogs() {
     // The settings dialog lives as long as the window.
     TSettingsDialogHooks settingsHooks;
     settingsHooks.listRecords = [this] { records_->ListRecords(); };
-    settingsHooks.relaunchElevated = [this] {
-        Persist(L"reopen settings", [this] { store_.StoreReopen(TReopen::Settings); });
-        RestartElevated();
-    };
+    settingsHooks.relaunchElevated = RelaunchReopening(TReopen::Settings);
     settingsHooks.startedElevated = flags_.startedElevated;
     settingsDialog_ = std::make_unique<TFrmMySettings>(std::move(settingsHooks));
 }
@@ -179,6 +177,7 @@ TMenuState TQuilmarWindow::MenuStateFor(TMenuTable table) {
             case CmRecordList: return settings_.window.recordList;
             case CmSearch: return trees_.SearchShown();
             case CmReplayAtStart: return settings_.record.runSelectedRecs;
+            case CmSmartRecord: return commandBar_.SmartRecordChecked();
             case CmAlwaysRunAsAdmin: return settings_.window.alwaysRunAsAdmin;
             case CmOpenLocationAfterPaste: return settings_.window.openLocationAfterPaste;
             case CmOpenLocationAfterSent: return settings_.window.openLocationAfterSendTo;
@@ -192,6 +191,7 @@ void TQuilmarWindow::RebuildMenus() {
     unique_hmenu fresh(BuildMenu(TMenuTable::Main, MenuStateFor(TMenuTable::Main)));
     if (settings_.window.menuBar) ::SetMenu(Handle(), fresh.get());
     mainMenu_ = std::move(fresh);
+    AttachBrowserMenus();
     if (settings_.window.menuBar) ::DrawMenuBar(Handle());
 }
 
@@ -242,6 +242,7 @@ void TQuilmarWindow::ApplySettings() {
     if (!settings_.record.displayPCStartFilterList) filterList_.Show(false);
     ApplyTextSize(settings_.window.textSize);
     commandBar_.SetInterval(settings_.record.recordInterval);
+    smartRecord_.IntervalChanged(settings_.record.recordInterval);  // a running timer follows
     RebuildMenus();
     Layout();
 }
@@ -293,7 +294,7 @@ void TQuilmarWindow::FirstRun() {
     PumpPendingMessages();
     ::Sleep(3);
     if (windowsVersion_ == L"windows 7") CreateSendToShortcut();
-    if (flags_.installRequested && hooks_.checkUpdate) hooks_.checkUpdate();
+    if (flags_.installRequested) updateCheck_.Run(Handle(), true);
     if (haveRecords) {
         if (settings_.record.runSelectedRecs && flags_.startedAtWindowsStart) Replay1Click();
     } else {
@@ -319,6 +320,7 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
         case WM_HSCROLL: OnHScroll(reinterpret_cast<HWND>(lp), LOWORD(wp)); return 0;
         case WM_NOTIFY: return OnNotify(msg, wp, lp);
+        case WM_INITMENUPOPUP: browserMenus_.OnInitMenuPopup(reinterpret_cast<HMENU>(wp)); return 0;
         case WM_DRAWITEM: return trees_.OnDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)) ? TRUE : FALSE;
         case WM_SETCURSOR: return splitter_.OnSetCursor(reinterpret_cast<HWND>(wp)) ? TRUE : Default(msg, wp, lp);
         case WM_LBUTTONDOWN: splitter_.OnButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); return 0;
@@ -348,6 +350,7 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void TQuilmarWindow::OnTimer(UINT_PTR id) {
     if (id == kTimerFirstRun) Guarded(L"first run", [this] { FirstRun(); });
     if (id == kTimerFinish) TimerFinishTimer();
+    if (id == kTimerContinueRecord) smartRecord_.Tick();
 }
 
 void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
@@ -358,6 +361,11 @@ void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
     if (commandBar_.IsInterval(from)) return;
     if (from == trees_.SearchCombo()) {
         if (code == CBN_KILLFOCUS) guard_.RunOrQueue(L"search", [this] { RunSearch(true); });
+        return;
+    }
+    if (filterList_.IsCloseButton(from)) {
+        filterList_.Show(false);
+        Layout();
         return;
     }
     if (progress_.IsStopButton(from)) {
@@ -379,6 +387,7 @@ void TQuilmarWindow::OnCommand(int id, int code, HWND from) {
 void TQuilmarWindow::OnHScroll(HWND from, int code) {
     if (!commandBar_.IsInterval(from)) return;
     settings_.record.recordInterval = commandBar_.IntervalMoved();
+    smartRecord_.IntervalChanged(settings_.record.recordInterval);
     if (code == TB_ENDTRACK) Persist(L"interval", [this] { store_.StoreOption(settings_, keys::tbRecordInterval); });
 }
 
@@ -394,6 +403,8 @@ void TQuilmarWindow::OnContextMenu(HWND from, POINT pt) {
     if (pt.x == -1 && pt.y == -1) ::GetCursorPos(&pt);
     if (from == recordList_.Handle())
         ShowPopup(TMenuTable::RecList, pt);
+    else if (from == filterList_.List().Handle())
+        ShowPopup(TMenuTable::FilterStartup, pt);
     else if (from == Handle() || from == trees_.Tabs())
         ShowPopup(TMenuTable::App, pt);
 }
@@ -421,25 +432,14 @@ void TQuilmarWindow::OnRecordListSelChange() {
 
 void TQuilmarWindow::OnSmartRecordClicked() {
     bool on = commandBar_.SmartRecordChecked();
-    Persist(L"smart record", [&] { store_.User().WriteBool(keys::kSectionDefault, keys::cbSmartRecord, on); });
-    guard_.RunOrQueue(L"smart record", [this, on] {
-        if (hooks_.smartRecord) hooks_.smartRecord(on);
-    });
+    guard_.RunOrQueue(L"smart record", [this, on] { smartRecord_.Switched(on); });
 }
 
 void TQuilmarWindow::OnDropFiles(HDROP drop) {
     // The names are taken now, so the drop can be released at once; adding
     // them waits for a long operation to end.
     unique_hdrop owned(drop);
-    std::vector<std::wstring> files;
-    UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring file(length + 1, L'\0');
-        ::DragQueryFileW(drop, i, file.data(), length + 1);
-        file.resize(length);
-        files.push_back(file);
-    }
+    std::vector<std::wstring> files = FilesOfDrop(drop);
     guard_.RunOrQueue(L"dropped files", [this, files] { AddDroppedFiles(files); });
 }
 
@@ -584,11 +584,7 @@ void TQuilmarWindow::ShowLastRecordedPath() {
     SelectItemByPath(recorder_->LastRecordedPath());
 }
 
-void TQuilmarWindow::RestoreSmartRecord() {
-    bool on = store_.LoadSmartRecord();
-    commandBar_.SetSmartRecordChecked(on);
-    if (hooks_.smartRecord) hooks_.smartRecord(on);
-}
+void TQuilmarWindow::RestoreSmartRecord() { smartRecord_.Switched(store_.LoadSmartRecord()); }
 
 bool TQuilmarWindow::Persist(const wchar_t* what, const std::function<void()>& write) {
     try {

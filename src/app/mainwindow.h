@@ -24,6 +24,7 @@
 #include "app/recordlistbox.h"
 #include "app/recordtype.h"
 #include "app/renamedialog.h"
+#include "app/smartrecordsettings.h"
 #include "app/replayprompt.h"
 #include "app/runvalue.h"
 #include "app/sharecommands.h"
@@ -32,7 +33,12 @@
 #include "app/treepane.h"
 #include "capture/pagetitle.h"
 #include "capture/recorder.h"
+#include "capture/smartrecord.h"
 #include "capture/sources.h"
+#include "capture/windowsstart.h"
+#include "extras/browsermenus.h"
+#include "extras/pcstart.h"
+#include "extras/updatecheck.h"
 #include "records/model.h"
 #include "records/recordstore.h"
 #include "records/settings.h"
@@ -50,8 +56,6 @@ namespace qm {
 
 // Work that later parts of the program plug in; each does nothing until then.
 struct TFeatureHooks {
-    std::function<void(bool on)> smartRecord;       // the Smart Record check box
-    std::function<void()> checkUpdate;              // "Check For &Update" and "/install"
     std::function<bool(unsigned command)> command;  // any other menu command
 };
 
@@ -59,7 +63,8 @@ class TQuilmarWindow : public TWindowBase,
                        private IStoreHost,
                        private IRecordHost,
                        private IReplayHost,
-                       private IEntryHost {
+                       private IEntryHost,
+                       private ISmartRecordHost {
 public:
     TQuilmarWindow(TSettingsStore& store, std::vector<std::wstring> args, TStartFlags flags);
     ~TQuilmarWindow() override;
@@ -92,6 +97,12 @@ public:
     // Where the Run value lives (tests point it at a key of their own).
     void SetRunValue(TRunValue run) { runValue_ = std::move(run); }
 
+    // The extras (mainwindow_extras.cpp): the startup programs manager (made
+    // on first use), the favourites and history menus, the update check.
+    TfrmRun& StartupManager();
+    TBrowserMenus& BrowserMenus() { return browserMenus_; }
+    TUpdateCheck& UpdateCheck() { return updateCheck_; }
+
     // Window-wide keys (F1, Ctrl+F) and keyboard navigation between the controls;
     // true when the message was used.
     bool PreTranslate(MSG& msg);
@@ -108,6 +119,8 @@ public:
     bool RunSettingsCommand();
     // Restarts the program elevated through the elevation launcher and closes.
     void RestartElevated();
+    // A dialog's "Run QuilMar as admin": notes what the elevated instance reopens, then restarts.
+    std::function<void()> RelaunchReopening(TReopen what);
 
     // Item commands and replay (mainwindow_items.cpp).
     // "&Replay All": counts, asks when "Ask for action when Replay All" is on, replays.
@@ -140,6 +153,10 @@ public:
     void BtnRecClick();
     void RecordOperation(bool newRecord);
     TRecorder& Recorder() { return *recorder_; }
+    // What Windows starts at log-on, which "Filter Windows Start" leaves out.
+    TWindowsStartMan& StartupPrograms() { return *startupFilter_; }
+    TFilterList& FilterList() { return filterList_; }
+    TCommandBar& CommandBar() { return commandBar_; }
     TFrmRecordType* RecordTypeDialog() { return recordTypeDialog_.get(); }
     void SetCaptureSources(IRunningApplications* apps, IOpenLocations* locations, const std::wstring& recentFolder);
     // Selects the item with this path in the All tree (a child's group is expanded).
@@ -148,6 +165,14 @@ public:
     void AddDroppedFiles(const std::vector<std::wstring>& files);
     // Refreshes the removable-disk menu item; with add, records every removable drive.
     void RemovableDisks(bool add);
+
+    // Smart Record (mainwindow_smart.cpp): the check box, the menu item, the
+    // interval panel and TimerContinueRecord; its dialog is made on first use.
+    TSmartRecord& SmartRecord() { return smartRecord_; }
+    TFrmSmartRecordSettings* SmartRecordDialog() { return smartRecordDialog_.get(); }
+    static constexpr UINT_PTR kTimerContinueRecord = 0x5E8;
+    // The startup list's "Open" and "Open container Folder" (true when the command was one of them).
+    bool RunStartupListCommand(unsigned id);
 
     // Tree commands (mainwindow_tree.cpp).
     // Text dropped on the window: each line that is a path or a web address
@@ -228,11 +253,16 @@ private:
     void CreateSendToShortcut();
     void Reopen();
     void CloseWindow();
+    void OpenStartupManager();
+    void AttachBrowserMenus();
+    void OpenBrowserAddress(const std::wstring& address);
     // A settings write the system refuses stops only that write: the first
     // refusal is told in the status bar, every one is in the fault log.
     bool Persist(const wchar_t* what, const std::function<void()>& write);
 
     int Scale(int v) const { return ::MulDiv(v, dpi_, 96); }
+    static TBrowserMenuIds BrowserMenuIds();
+    static TUpdateConfig UpdateConfig();
 
     // IStoreHost
     void SetStatusTexts(const std::wstring& panel0, const std::wstring& panel1) override;
@@ -262,6 +292,19 @@ private:
     void ReselectRecord() override { records_->SelectRecord(); }
     void RestoreSmartRecord() override;
 
+    // ISmartRecordHost
+    void ShowSmartRecordState(bool on) override;
+    bool TakeStartupFlag() override;
+    bool AsksForSettings() const override { return settings_.record.showSettingsWhenRecordSmart; }
+    bool RunSmartRecordDialog() override;
+    void RunSmartRecord() override;
+    bool TryRunSmartRecord() override;
+    int IntervalSeconds() const override { return commandBar_.Interval(); }
+    void ShowIntervalPanel(bool show, int seconds) override;
+    void StartTimer(unsigned milliseconds) override;
+    void StopTimer() override;
+    void StoreSmartRecord(bool on) override;
+
     TSettingsStore& store_;
     std::vector<std::wstring> args_;
     TStartFlags flags_;
@@ -287,7 +330,7 @@ private:
     TItemImages images_{model_, trees_};
     std::unique_ptr<TRecordStore> records_;
     std::unique_ptr<TRecorder> recorder_;
-    std::unique_ptr<IStartupFilter> startupFilter_;
+    std::unique_ptr<TWindowsStartMan> startupFilter_;
     std::unique_ptr<IRunningApplications> appScan_;
     std::unique_ptr<IOpenLocations> locationScan_;
     std::unique_ptr<TRunAsAdmin> runAsAdmin_;
@@ -301,7 +344,12 @@ private:
     std::unique_ptr<TFrmRecordType> recordTypeDialog_;
     std::unique_ptr<TfrmReplayWhenWinStart> replayPrompt_;
     std::unique_ptr<TFrmActionAdd> addItemsDialog_;
+    std::unique_ptr<TFrmSmartRecordSettings> smartRecordDialog_;
+    TSmartRecord smartRecord_{*this};
     TFrmReName renameDialog_;
+    std::unique_ptr<TfrmRun> startupManager_;
+    TBrowserMenus browserMenus_{BrowserMenuIds(), [this](const std::wstring& a) { OpenBrowserAddress(a); }};
+    TUpdateCheck updateCheck_{UpdateConfig()};
 
     TTreeMenuPlan treeMenuPlan_;
     TRecentFolderSeams recentFolder_ = TRecentFolderSeams::Real();

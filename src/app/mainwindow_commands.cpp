@@ -25,19 +25,13 @@ struct TCommandRule {
 };
 
 constexpr TCommandRule kCommandRules[] = {
-    {CmRecord, TBusyRule::Refuse},
-    {CmReplayAll, TBusyRule::Refuse},
+    {CmRecord, TBusyRule::Refuse},      {CmReplayAll, TBusyRule::Refuse},
     {CmSearchGo, TBusyRule::Refuse},  // a search during a search would only disturb it
-    {CmMenuBar, TBusyRule::Anytime},
-    {CmStatusBar, TBusyRule::Anytime},
-    {CmRecordList, TBusyRule::Anytime},
-    {CmRecordMore, TBusyRule::Anytime},
-    {CmStop, TBusyRule::Anytime},
-    {CmHelp, TBusyRule::Anytime},
-    {CmHomePage, TBusyRule::Anytime},
-    {CmOnlineGuide, TBusyRule::Anytime},
-    {CmAbout, TBusyRule::Anytime},
-    {CmOpenApplicationPath, TBusyRule::Anytime},
+    {CmMenuBar, TBusyRule::Anytime},    {CmStatusBar, TBusyRule::Anytime},
+    {CmRecordList, TBusyRule::Anytime}, {CmRecordMore, TBusyRule::Anytime},
+    {CmStop, TBusyRule::Anytime},       {CmHelp, TBusyRule::Anytime},
+    {CmHomePage, TBusyRule::Anytime},   {CmOnlineGuide, TBusyRule::Anytime},
+    {CmAbout, TBusyRule::Anytime},      {CmOpenApplicationPath, TBusyRule::Anytime},
     {CmExit, TBusyRule::Anytime},  // the close request itself waits for the operation
 };
 
@@ -45,6 +39,8 @@ constexpr TCommandRule kCommandRules[] = {
 
 TBusyRule BusyRuleOf(unsigned command) {
     if (TSystemCommands::IsShellPlaceCommand(command)) return TBusyRule::Anytime;
+    // Opening a favourite or a page of the history touches no record.
+    if (command >= CmFavoritesFirst && command <= CmHistoryLast) return TBusyRule::Anytime;
     for (const auto& r : kCommandRules)
         if (r.command == command) return r.rule;
     return TBusyRule::Queue;
@@ -76,7 +72,9 @@ void TQuilmarWindow::RunCommand(unsigned id) {
 }
 
 void TQuilmarWindow::ExecuteCommand(unsigned id) {
-    if (RunItemCommand(id) || RunTreeCommand(id) || ShareCommands().Run(id) || systemCommands_.Run(id, Handle())) return;
+    if (RunItemCommand(id) || RunTreeCommand(id) || ShareCommands().Run(id) || systemCommands_.Run(id, Handle()))
+        return;
+    if (browserMenus_.OnCommand(id) || RunStartupListCommand(id)) return;
     if (int size = TextSizeOfCommand(id)) {
         ApplyTextSize(size);
         Persist(L"text size", [this] { store_.StoreOption(settings_, keys::curTextSize); });
@@ -88,6 +86,7 @@ void TQuilmarWindow::ExecuteCommand(unsigned id) {
         case CmMenuBar:
         case CmStatusBar:
         case CmRecordList: ToggleView(id); return;
+        case CmSmartRecord: smartRecord_.Switched(!commandBar_.SmartRecordChecked()); return;
         case CmReplayAtStart:
             settings_.record.runSelectedRecs = !settings_.record.runSelectedRecs;
             Persist(L"replay at start", [this] { store_.StoreOption(settings_, keys::MnRunSelectedRecs); });
@@ -129,6 +128,8 @@ void TQuilmarWindow::ExecuteCommand(unsigned id) {
         case CmSettings: RunSettingsCommand(); return;
         case CmAbout: ShowAboutBox(Handle()); return;
         case CmRunAsAdministrator: RestartElevated(); return;
+        case CmStartupManager: OpenStartupManager(); return;
+        case CmCheckUpdate: updateCheck_.Run(Handle(), false); return;
         case CmExit: ::PostMessageW(Handle(), WM_CLOSE, 0, 0); return;
         default:
             if (hooks_.command) hooks_.command(id);
@@ -170,6 +171,13 @@ bool TQuilmarWindow::RunSettingsCommand() {
     Persist(L"settings", [this] { store_.Store(settings_); });
     ApplySettings();
     return true;
+}
+
+std::function<void()> TQuilmarWindow::RelaunchReopening(TReopen what) {
+    return [this, what] {
+        Persist(L"reopen after relaunch", [this, what] { store_.StoreReopen(what); });
+        RestartElevated();
+    };
 }
 
 void TQuilmarWindow::RestartElevated() {
@@ -215,10 +223,7 @@ void TQuilmarWindow::Reopen() {
     switch (store_.LoadReopen()) {
         case TReopen::AddItems: ExecuteCommand(CmAdd); break;
         case TReopen::Record: ExecuteCommand(CmRecord); break;
-        case TReopen::SmartRecordOn:
-            commandBar_.SetSmartRecordChecked(true);
-            if (hooks_.smartRecord) hooks_.smartRecord(true);
-            break;
+        case TReopen::SmartRecordOn: smartRecord_.Switched(true); break;
         case TReopen::Settings: ExecuteCommand(CmSettings); break;
         case TReopen::StartupManager: ExecuteCommand(CmStartupManager); break;
         case TReopen::Nothing: break;

@@ -21,7 +21,7 @@ namespace qm {
 
 void TQuilmarWindow::CreateRecorder() {
     recorder_ = std::make_unique<TRecorder>(model_, settings_.record, images_, SpecialFolder(CSIDL_PERSONAL));
-    startupFilter_ = std::make_unique<TNoStartupFilter>();
+    startupFilter_ = std::make_unique<TWindowsStartMan>();
     appScan_ = std::make_unique<TRunningApplicationScan>(*startupFilter_);
     locationScan_ = std::make_unique<TOpenLocationScan>(settings_.record.recordAllTabs);
     recorder_->SetSources(appScan_.get(), locationScan_.get(), TRecentDocuments::UserRecentFolder(),
@@ -38,10 +38,7 @@ void TQuilmarWindow::SetCaptureSources(IRunningApplications* apps, IOpenLocation
 
 void TQuilmarWindow::BtnRecClick() {
     newRecordFlag_ = true;
-    if (commandBar_.SmartRecordChecked()) {
-        commandBar_.SetSmartRecordChecked(false);
-        if (hooks_.smartRecord) hooks_.smartRecord(false);
-    }
+    if (commandBar_.SmartRecordChecked() || smartRecord_.On()) smartRecord_.Switched(false);
     TRecordOptions& r = settings_.record;
     if (!r.showSettingsWhenRecord) {
         RecordOperation(newRecordFlag_);
@@ -49,10 +46,7 @@ void TQuilmarWindow::BtnRecClick() {
     }
     if (!recordTypeDialog_) {
         TFrmRecordType::THooks hooks;
-        hooks.relaunchElevated = [this] {
-            Persist(L"reopen record", [this] { store_.StoreReopen(TReopen::Record); });
-            RestartElevated();
-        };
+        hooks.relaunchElevated = RelaunchReopening(TReopen::Record);
         hooks.startedElevated = flags_.startedElevated;
         recordTypeDialog_ = std::make_unique<TFrmRecordType>(std::move(hooks));
     }

@@ -41,6 +41,7 @@ using K = TMenuKind;
 const TMenuEntry kMain[] = {
     {K::Submenu, 0, L"&QuilMar"},
         {K::Item, CmRecord, L"Record"},
+        {K::Check, CmSmartRecord, L"Smart Record"},
         {K::Item, CmAdd, L"Add ..."},
         SEP,
         {K::Item, CmReplayAll, L"&Replay All"},
@@ -66,8 +67,8 @@ const TMenuEntry kMain[] = {
         WINDOWS_PROPERTIES,
     END,
     {K::Submenu, 0, L"&Internet Explorer"},
-        {K::Submenu, 0, L"Favorites"}, END,
-        {K::Submenu, 0, L"History"}, END,
+        {K::Submenu, CmFavoritesMenu, L"Favorites"}, END,
+        {K::Submenu, CmHistoryMenu, L"History"}, END,
     END,
     {K::Submenu, 0, L"&Tools"},
         {K::Item, CmStartupManager, L"&Startup"},
@@ -118,6 +119,7 @@ const TMenuEntry kMore[] = {
     {K::Item, CmHomePage, L"Home Page"},
     {K::Submenu, 0, L"&Online Help and Imformation"},
         {K::Item, CmOnlineGuide, L"Online Guide"},
+        {K::Item, CmCheckUpdate, L"Check For &Update"},
     END,
     SEP,
     {K::Item, CmRunAsAdministrator, L"Run Quilmar as admin"},
@@ -179,6 +181,14 @@ const TMenuEntry kShutdown[] = {
     {K::Item, CmLogOff, L"&Log Off"},
     {K::Item, CmRestart, L"&Restart"},
     {K::Item, CmShutDown, L"&Turn Off"},
+};
+
+const TMenuEntry kFilterStartup[] = {
+    {K::Item, CmAddToRecord, L"Add to Record"},
+    {K::Item, CmFilterOpen, L"Open"},
+    {K::Item, CmFilterOpenFolder, L"Open container Folder"},
+    SEP,
+    {K::Item, CmSettings, L"Settings..."},
 };
 
 #undef SEP
@@ -245,6 +255,7 @@ const TMenuEntry* MenuTable(TMenuTable table, size_t& count) {
         case TMenuTable::RecList: count = std::size(kRecList); return kRecList;
         case TMenuTable::DocTree: count = std::size(kDocTree); return kDocTree;
         case TMenuTable::Shutdown: count = std::size(kShutdown); return kShutdown;
+        case TMenuTable::FilterStartup: count = std::size(kFilterStartup); return kFilterStartup;
     }
     count = 0;
     return nullptr;

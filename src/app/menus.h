@@ -1,6 +1,6 @@
 // The main window's menus, as tables: the main menu, the window's context menu
 // PmApp, the "More.." menu PopupMenuMore, the record list's PmRecList, the trees'
-// PmDocTree and the "Turn Off" menu PmPCShutdown. Win32 menus cannot hide an
+// PmDocTree, the "Turn Off" menu PmPCShutdown and the startup list's PmFilterStartup. Win32 menus cannot hide an
 // entry, so each menu is built from its table with the entries that are to be
 // shown, and built again when that changes (the tree menu on every opening).
 #pragma once
@@ -23,7 +23,7 @@ struct TMenuEntry {
     bool neverShown = false;            // kept in the table, never put in the menu
 };
 
-enum class TMenuTable { Main, App, More, RecList, DocTree, Shutdown };
+enum class TMenuTable { Main, App, More, RecList, DocTree, Shutdown, FilterStartup };
 
 // What the builder asks of the window.
 struct TMenuState {

@@ -9,9 +9,6 @@ namespace qm {
 
 std::wstring MainCaption() { return Format(L"%ls %1.1f", kProductName, static_cast<double>(kProductVersion)); }
 
-std::wstring UserDataFolder() { return JoinPath(SpecialFolder(CSIDL_PERSONAL), kProductName); }
-std::wstring CommonDataFolder() { return JoinPath(SpecialFolder(CSIDL_COMMON_DOCUMENTS), kProductName); }
-
 std::wstring HandoffFilePath() { return JoinPath(UserDataFolder(), kHandoffFileName); }
 std::wstring ContextMenuFilePath() { return JoinPath(UserDataFolder(), kContextMenuFileName); }
 std::wstring HelpFilePath() { return ModuleFolder() + kProductName + L".chm"; }

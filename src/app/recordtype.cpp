@@ -16,10 +16,6 @@ constexpr short kWidth = 260;
 constexpr short kInner = kWidth - 2 * kMargin;
 constexpr short kButtonsY = 154;
 constexpr short kHeight = kButtonsY + kButtonH + kMargin;
-// The elevation hint takes four lines and its check box above the buttons.
-constexpr short kHintH = 34;
-constexpr short kHintGrowth = kHintH + kCheckH + 2 * kGap;
-constexpr short kAgeX = 112, kAgeW = 140;
 
 constexpr wchar_t kDonotshowHint[] =
     L"This window will no longer display the next operation.To reset,you can go to \"Settings\",\"Record\",Select "
@@ -33,23 +29,13 @@ TDialogTemplate Template() {
     TDialogTemplate tpl(L"Running Record Action", kWidth, kHeight);
     tpl.Add(kButtonAtom, L"Record Type", T::kIdRgRecordType, kMargin, 4, kInner, 26, BS_GROUPBOX)
         .Add(kButtonAtom, L"Create a &new file", T::kIdRbCreateNewFile, 15, 15, 90, kCheckH, kRadioStyle | WS_GROUP)
-        .Add(kButtonAtom, L"Add to e&xist file", T::kIdRbAddToExistFile, 120, 15, 90, kCheckH, BS_AUTORADIOBUTTON)
-        .Add(kButtonAtom, L"Record Recent &Documents", T::kIdCbRecrodRecentDocument, kMargin, 38, 100, kCheckH,
-             kCheckStyle | WS_GROUP)
-        .Add(kStaticAtom, L"", T::kIdRecentDocLabel, kAgeX, 36, kAgeW, kLabelH, kLabelStyle)
-        .Add(TRACKBAR_CLASSW, L"", T::kIdTbRecRecentDoc, kAgeX, 45, kAgeW, kTrackbarH, kTrackbarStyle)
-        .Add(kButtonAtom, L"&Filter Startup Program", T::kIdCbFilterPCStart, kMargin, 62, 110, kCheckH, kCheckStyle)
-        .Add(kButtonAtom, L"S&how Shartup Program Filter", T::kIdCbDisplayPCStartFilterList, 125, 62, 128, kCheckH,
-             kCheckStyle)
-        .Add(kButtonAtom, L"Record &web pages", T::kIdCbWebpage, kMargin, 76, 110, kCheckH, kCheckStyle)
-        .Add(kStaticAtom, L"&Rename to", T::kIdRenameLabel, kMargin, 94, 40, kLabelH, SS_LEFT)
-        .Add(kEditAtom, L"", T::kIdEdtRename, 50, 92, kInner - 43, kEditH, kEditStyle)
-        .Add(kButtonAtom, L"Don't &show again", T::kIdCbDonotshow, kMargin, 112, 90, kCheckH, kCheckStyle)
-        .Add(kStaticAtom, kDonotshowHint, T::kIdDonotshowHint, kMargin, 125, kInner, 24, kLabelStyle)
-        .Add(kStaticAtom, kElevationHint, T::kIdElevationHint, kMargin, kButtonsY, kInner, kHintH, kLabelStyle)
-        .Add(kButtonAtom, L"Run QuilMar as ad&min", T::kIdCbElevate, kMargin, kButtonsY + kHintH + kGap, 100, kCheckH,
-             kCheckStyle)
-        .AddOkCancel(kButtonsY);
+        .Add(kButtonAtom, L"Add to e&xist file", T::kIdRbAddToExistFile, 120, 15, 90, kCheckH, BS_AUTORADIOBUTTON);
+    T::AddCaptureOptionRows(tpl, 38);
+    tpl.Add(kStaticAtom, L"&Rename to", T::kIdRenameLabel, kMargin, 94, 40, kLabelH, SS_LEFT)
+        .Add(kEditAtom, L"", T::kIdEdtRename, 50, 92, kInner - 43, kEditH, kEditStyle);
+    T::AddDontShowAgainRows(tpl, 112, kDonotshowHint);
+    T::AddElevationRows(tpl, kButtonsY, kElevationHint);
+    tpl.AddOkCancel(kButtonsY);
     return tpl;
 }
 
@@ -65,41 +51,19 @@ void TakeRecordTypeValues(const TRecordTypeValues& values, TRecordOptions& optio
     CopyOptions(values, options, kRecordTypeKeys);
 }
 
-TFrmRecordType::TFrmRecordType(THooks hooks) : hooks_(std::move(hooks)) {}
+TFrmRecordType::TFrmRecordType(THooks hooks) : TCaptureOptionsDialog(std::move(hooks)) {}
 
 bool TFrmRecordType::Show(HWND owner, TRecordTypeValues& values) {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    TRecordTypeValues working = values;
-    values_ = &working;
-    bool confirmed = RunDialog(owner, Template());
-    values_ = nullptr;
-    if (confirmed) values = working;
-    return confirmed;
+    return ShowEditing(owner, Template(), values, values_);
 }
 
 void TFrmRecordType::OnInit() {
     const TRecordTypeValues& v = *values_;
-    SetupTrackbar(kIdTbRecRecentDoc, 1, kRecentDocMaxDays, v.recRecentDoc);
     SetChecked(kIdRbCreateNewFile, v.recordType != 1);
     SetChecked(kIdRbAddToExistFile, v.recordType == 1);
-    SetChecked(kIdCbRecrodRecentDocument, v.recordRecentDocument);
-    SetChecked(kIdCbFilterPCStart, v.filterPCStart);
-    SetChecked(kIdCbDisplayPCStartFilterList, v.displayPCStartFilterList);
-    SetChecked(kIdCbWebpage, v.webpage);
-    SetChecked(kIdCbDonotshow, !v.showSettingsWhenRecord);
-    ShowItem(kIdDonotshowHint, !v.showSettingsWhenRecord);
-    UpdateAgePanel();
+    ShowCaptureOptions(v, !v.showSettingsWhenRecord);
     RecordTypeClick();
-    // The elevation hint: shown unless the program already runs elevated.
-    hintShown_ = !hooks_.startedElevated;
-    ShowElevationHint(kIdElevationHint, kIdCbElevate, hintShown_, kHintGrowth);
     FocusItem(v.recordType == 1 ? kIdRbAddToExistFile : kIdRbCreateNewFile);
-}
-
-void TFrmRecordType::UpdateAgePanel() {
-    SetText(kIdRecentDocLabel, RecentDocAgeCaption(TrackPos(kIdTbRecRecentDoc)));
-    ShowItems({kIdRecentDocLabel, kIdTbRecRecentDoc}, Checked(kIdCbRecrodRecentDocument));
 }
 
 void TFrmRecordType::RecordTypeClick() {
@@ -110,24 +74,8 @@ void TFrmRecordType::RecordTypeClick() {
 }
 
 void TFrmRecordType::OnCommand(int id, int code) {
-    if (code != BN_CLICKED) return;
-    switch (id) {
-        case kIdRbCreateNewFile:
-        case kIdRbAddToExistFile: RecordTypeClick(); return;
-        case kIdCbRecrodRecentDocument: UpdateAgePanel(); return;
-        case kIdCbDonotshow: ShowItem(kIdDonotshowHint, Checked(kIdCbDonotshow)); return;
-        case kIdCbElevate:
-            if (Checked(kIdCbElevate)) {
-                if (hooks_.relaunchElevated) hooks_.relaunchElevated();
-                End(false);
-            }
-            return;
-        default: return;
-    }
-}
-
-void TFrmRecordType::OnHScroll(HWND bar) {
-    if (bar == Item(kIdTbRecRecentDoc)) UpdateAgePanel();
+    if (OnCaptureOptionCommand(id, code)) return;
+    if (code == BN_CLICKED && (id == kIdRbCreateNewFile || id == kIdRbAddToExistFile)) RecordTypeClick();
 }
 
 bool TFrmRecordType::OnOk() {
@@ -141,12 +89,8 @@ bool TFrmRecordType::OnOk() {
     MarkValid(kIdEdtRename);
     TRecordTypeValues& v = *values_;
     v.recordType = Checked(kIdRbAddToExistFile) ? 1 : 0;
-    v.recordRecentDocument = Checked(kIdCbRecrodRecentDocument);
-    v.recRecentDoc = TrackPos(kIdTbRecRecentDoc);
-    v.filterPCStart = Checked(kIdCbFilterPCStart);
-    v.displayPCStartFilterList = Checked(kIdCbDisplayPCStartFilterList);
-    v.webpage = Checked(kIdCbWebpage);
-    v.showSettingsWhenRecord = !Checked(kIdCbDonotshow);
+    ReadCaptureOptions(v);
+    v.showSettingsWhenRecord = !DontShowAgain();
     v.renameTo = name;
     return true;
 }

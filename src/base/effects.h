@@ -10,6 +10,7 @@
 // its own, one seams struct of that unit (TLauncherSeams, TSpecialActions).
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -33,6 +34,18 @@ TEffects& Effects();
 // Shorthands for the usual calls.
 bool ShellOpen(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters = {},
                int show = SW_SHOWNORMAL);
+// Explorer (explorer.exe of the Windows folder) started on the path, quoted
+// where it holds a blank, through the shell; true when it started.
+bool OpenThroughExplorer(const std::wstring& path, int show);
+
+// The shell start of a file elevated: verb "runas", SEE_MASK_FLAG_NO_UI and
+// SEE_MASK_FLAG_DDEWAIT (0x500), shown normally, the parameters only when
+// there are any. The structure points into file and parameters.
+SHELLEXECUTEINFOW ElevatedStartInfo(HWND owner, const std::wstring& file, const std::wstring& parameters);
+// ShellExecuteExW with that; true when the shell started it (a refused
+// elevation prompt gives false).
+bool StartElevated(HWND owner, const std::wstring& file, const std::wstring& parameters);
+
 // A question with the information icon and OK and Cancel; true only for OK.
 // Where going on cannot be undone, Cancel is the default button, so a stray
 // Enter does not confirm it.

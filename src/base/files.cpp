@@ -37,6 +37,18 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     return data;
 }
 
+TTemporaryFile::TTemporaryFile(const wchar_t* prefix) {
+    wchar_t folder[MAX_PATH + 1] = {};
+    DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+    if (n == 0 || n > MAX_PATH) return;
+    wchar_t name[MAX_PATH] = {};
+    if (::GetTempFileNameW(folder, prefix, 0, name)) path_ = name;
+}
+
+TTemporaryFile::~TTemporaryFile() {
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+}
+
 TReplacingFile::TReplacingFile(std::wstring path) : path_(std::move(path)), temp_(path_ + L".tmp~") {
     // A replaced file keeps its hidden and system attributes.
     DWORD attributes = ::GetFileAttributesW(LongPathForm(path_).c_str());
@@ -113,7 +125,7 @@ bool IsExistingFolder(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CreateFolderTree(const std::wstring& folder) {
+bool CreateFolderTree(const std::wstring& folder, std::vector<std::wstring>* created) {
     std::wstring f = folder;
     while (f.size() > 3 && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();
     if (f.empty()) return false;
@@ -132,10 +144,19 @@ bool CreateFolderTree(const std::wstring& folder) {
         at = up;
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (!::CreateDirectoryW(LongPathForm(*it).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        if (::CreateDirectoryW(LongPathForm(*it).c_str(), nullptr)) {
+            if (created) created->push_back(*it);
+        } else if (::GetLastError() != ERROR_ALREADY_EXISTS) {
             return false;
+        }
     }
     return IsExistingFolder(f);
+}
+
+std::wstring TempFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return n && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
 }
 
 std::wstring SpecialFolder(int csidl) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -44,12 +45,31 @@ private:
     TDurability durability_ = TDurability::Flush;
 };
 
+// A new, empty file of its own in the temp folder (GetTempFileName), deleted
+// when the object goes, however the work that used it ended.
+class TTemporaryFile {
+public:
+    explicit TTemporaryFile(const wchar_t* prefix);
+    ~TTemporaryFile();
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+    // Empty when no file could be made.
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
 bool PathExists(const std::wstring& path);
 bool IsExistingFile(const std::wstring& path);
 bool IsExistingFolder(const std::wstring& path);
 
 // Creates the folder and every missing parent. True when it exists afterwards.
-bool CreateFolderTree(const std::wstring& folder);
+// The folders this call created, outermost first, are appended to created.
+bool CreateFolderTree(const std::wstring& folder, std::vector<std::wstring>* created = nullptr);
+
+// The temporary folder, with its trailing backslash; empty on failure.
+std::wstring TempFolder();
 
 // The shell folder for a CSIDL value, without a trailing backslash; empty on failure.
 std::wstring SpecialFolder(int csidl);

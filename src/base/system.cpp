@@ -1,6 +1,7 @@
 #include "base/system.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -49,6 +50,34 @@ bool TokenHoldsAdministrators() {
 
 }  // namespace
 
+std::vector<std::wstring> CommandLineArguments(const wchar_t* commandLine) {
+    std::vector<std::wstring> out;
+    if (!commandLine) return out;
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(commandLine, &argc);
+    if (!argv) return out;
+    unique_hlocal owner(reinterpret_cast<HLOCAL>(argv));
+    for (int i = 1; i < argc; ++i) out.emplace_back(argv[i]);
+    return out;
+}
+
+std::wstring QuoteArgument(std::wstring_view text) {
+    if (!text.empty() && text.find_first_of(L" \t") == std::wstring_view::npos) return std::wstring(text);
+    return L"\"" + std::wstring(text) + L"\"";
+}
+
+std::wstring CommandLineOf(const std::vector<std::wstring>& args) {
+    std::wstring line;
+    for (const std::wstring& a : args) line += (line.empty() ? L"" : L" ") + QuoteArgument(a);
+    return line;
+}
+
+std::wstring JoinArguments(const std::vector<std::wstring>& args) {
+    std::wstring joined;
+    for (const std::wstring& a : args) joined += L" " + a;
+    return Trim(joined);
+}
+
 bool IsAdmin() {
     static const bool admin = TokenHoldsAdministrators();
     return admin;
@@ -63,6 +92,24 @@ bool IsWow64() {
         return fn && fn(::GetCurrentProcess(), &result) && result;
     }();
     return wow64;
+}
+
+bool Is64BitWindows() { return sizeof(void*) == 8 || IsWow64(); }
+
+bool IsElevatedAdmin() {
+    static const bool elevated = [] {
+        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+        PSID admins = nullptr;
+        if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                        &admins))
+            return false;
+        BOOL member = FALSE;
+        // No token: the calling thread's (or the process's) effective one.
+        bool ok = ::CheckTokenMembership(nullptr, admins, &member) != FALSE;
+        ::FreeSid(admins);
+        return ok && member != FALSE;
+    }();
+    return elevated;
 }
 
 std::wstring SystemErrorText(unsigned long code) {

@@ -7,6 +7,7 @@
 #include <oleauto.h>
 #include <shellapi.h>
 #include <shtypes.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -73,6 +74,7 @@ inline void unhook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
 inline void global_free(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void destroy_window(HWND h) noexcept { ::DestroyWindow(h); }
 inline void drag_finish(HDROP h) noexcept { ::DragFinish(h); }
+inline void delete_dc(HDC h) noexcept { ::DeleteDC(h); }
 }  // namespace detail
 
 using unique_handle = unique_any<detail::null_traits<HANDLE, ::CloseHandle>>;
@@ -85,16 +87,20 @@ using unique_hmenu = unique_any<detail::null_traits<HMENU, ::DestroyMenu>>;
 using unique_hfont = unique_any<detail::null_traits<HFONT, detail::delete_object>>;
 using unique_hbitmap = unique_any<detail::null_traits<HBITMAP, detail::delete_object>>;
 using unique_hbrush = unique_any<detail::null_traits<HBRUSH, detail::delete_object>>;
+using unique_hdc = unique_any<detail::null_traits<HDC, ::DeleteDC>>;
 using unique_mapview = unique_any<detail::null_traits<void*, detail::unmap_view>>;
 using unique_himagelist = unique_any<detail::null_traits<HIMAGELIST, detail::destroy_imagelist>>;
 using unique_hlocal = unique_any<detail::null_traits<HLOCAL, detail::local_free>>;
 using unique_hglobal = unique_any<detail::null_traits<HGLOBAL, detail::global_free>>;
 using unique_pidl = unique_any<detail::null_traits<PIDLIST_ABSOLUTE, detail::pidl_free>>;
+using unique_child_pidl = unique_any<detail::null_traits<PITEMID_CHILD, detail::co_task_mem_free>>;
 using unique_cotaskmem_string = unique_any<detail::null_traits<PWSTR, detail::co_task_mem_free>>;
 using unique_bstr = unique_any<detail::null_traits<BSTR, detail::bstr_free>>;
 using unique_hhook = unique_any<detail::null_traits<HHOOK, detail::unhook>>;
 using unique_hwnd = unique_any<detail::null_traits<HWND, detail::destroy_window>>;
 using unique_hdrop = unique_any<detail::null_traits<HDROP, detail::drag_finish>>;
+using unique_hinternet = unique_any<detail::null_traits<HINTERNET, ::InternetCloseHandle>>;
+using unique_hrgn = unique_any<detail::null_traits<HRGN, detail::delete_object>>;
 
 // A window's device context, released to its window.
 class unique_window_dc {

@@ -11,6 +11,7 @@
 
 #include "base/files.h"
 #include "base/pathtext.h"
+#include "base/scope_exit.h"
 #include "base/strings.h"
 #include "capture/links.h"
 #include "capture/pathutil.h"
@@ -272,9 +273,6 @@ void TRecorder::BeginBatch() {
 void TRecorder::EndBatch() {
     if (--scopeDepth_ == 0) EndScope();
 }
-
-TRecorder::TBatch::TBatch(TRecorder& recorder) : recorder_(recorder) { recorder_.BeginBatch(); }
-TRecorder::TBatch::~TBatch() { recorder_.EndBatch(); }
 
 TRecorder::TRecorder(TRecordModel& model, const TRecordOptions& options, IItemImages& images,
                      std::wstring documentsFolder)
@@ -735,6 +733,13 @@ void TRecorder::Record(const TRecordRun& run) {
     // A failure ends the run; what was added stays.
     Guarded(L"record operation", [&] {
         TBatch scope(*this);
+        // Smart Record runs one after another over a record that mostly stays
+        // as it was: the last run's lookups serve while nothing changed it.
+        if (run.smart && smartIndex_ && smartIndex_->Current()) index_ = std::move(smartIndex_);
+        smartIndex_.reset();
+        scope_exit keep([&] {
+            if (run.smart) smartIndex_ = std::move(index_);
+        });
         RunPhases(run, somethingNew);
         if (somethingNew || run.newRecord) {
             Finish(run);
@@ -816,9 +821,11 @@ void TRecorder::RecordOpenLocations(bool& somethingNew) {
     if (!options_.webpage || !locationSource_) return;
     std::vector<TLocationPair> pages = locationSource_->BrowserPages();
     if (options_.keepAddressesPrivate) KeepAddressesPrivate(pages);
+    // A page already in the record is nothing new: a tick with a browser open
+    // would otherwise rewrite the record every time.
     for (const TLocationPair& page : pages) {
-        somethingNew = true;
         if (!IsRecordedLocation(page.location)) {
+            somethingNew = true;
             int first = model_.items.Count();
             AddNewFileNameToDocTree(page.location, page.title);
             KeepExtras(model_.items, first, page.location, ExtrasOf(page, options_));
@@ -880,18 +887,21 @@ void TRecorder::RecordRecentDocuments(bool& somethingNew) {
                 Advance();
                 return;
             }
+            // A document the record holds already adds nothing, whatever its
+            // program: the common case of a Smart Record tick, so it is asked first.
+            if (CheckIfRecentDocInTreeNode(target)) {
+                Pump();
+                return;
+            }
             std::wstring program = NormaliseLocation(ProgramOf(target));
             if (Trim(program).empty()) program = target;
             program = Lt(program);
+            somethingNew = true;
             if (!IsApplicationRecorded(program, program)) {
-                if (!CheckIfRecentDocInTreeNode(target)) {
-                    somethingNew = true;
-                    AddLocation(NormaliseLocation(target), DisplayName(target));
-                }
+                AddLocation(NormaliseLocation(target), DisplayName(target));
                 Pump();
                 Advance();
-            } else if (!CheckIfRecentDocInTreeNode(target)) {
-                somethingNew = true;
+            } else {
                 AddLocation(target, DisplayName(target));
             }
         });

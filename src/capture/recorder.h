@@ -114,7 +114,7 @@ public:
 
     // Called around a batch of adds (a drop, a hand-off) so that the lookups
     // built for it serve the whole batch.
-    class TBatch;
+    using TBatch = TEntryBatch;
 
 private:
     class TIndex;
@@ -162,20 +162,10 @@ private:
     bool running_ = false;
     int scopeDepth_ = 0;
     std::unique_ptr<TIndex> index_;
+    std::unique_ptr<TIndex> smartIndex_;  // the last Smart Record run's, while the model stays as it left it
     std::unique_ptr<TRecentByProgram> recentByProgram_;
     std::optional<TExistenceCache> existence_;
     std::unordered_map<std::wstring, std::wstring> resolved_, programs_;
-};
-
-class TRecorder::TBatch {
-public:
-    explicit TBatch(TRecorder& recorder);
-    ~TBatch();
-    TBatch(const TBatch&) = delete;
-    TBatch& operator=(const TBatch&) = delete;
-
-private:
-    TRecorder& recorder_;
 };
 
 }  // namespace qm

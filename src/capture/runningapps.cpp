@@ -5,6 +5,7 @@
 
 #include "base/files.h"
 #include "base/pathtext.h"
+#include "base/processes.h"
 #include "base/strings.h"
 #include "base/system.h"
 #include "base/unique_any.h"
@@ -168,18 +169,6 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// The full Win32 path of the process image (kernel32, Vista and later).
-std::wstring FullImageName(HANDLE process) {
-    using Fn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    static auto query = GetProc<Fn>(L"kernel32.dll", "QueryFullProcessImageNameW");
-    if (!query) return {};
-    std::wstring buffer(kPathBuffer, L'\0');
-    DWORD size = kPathBuffer;
-    if (!query(process, 0, buffer.data(), &size)) return {};
-    buffer.resize(size);
-    return buffer;
-}
-
 // The file of the process's first module, or the image name where that cannot be
 // read (a 32-bit caller cannot read a 64-bit process's modules).
 std::wstring FirstModulePath(HANDLE process) {
@@ -198,7 +187,7 @@ std::wstring FirstModulePath(HANDLE process) {
             return buffer;
         }
     }
-    return FullImageName(process);
+    return ProcessImagePath(process);
 }
 
 // Under WOW64 the image name is read as a device path and mapped to a drive.
@@ -213,7 +202,7 @@ std::wstring ImagePathUnderWow64(HANDLE process) {
             return DevicePathToDrivePath(buffer);
         }
     }
-    return FullImageName(process);
+    return ProcessImagePath(process);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ private:
     IStartupFilter& filter_;
 };
 
-// Until the Run keys and Startup folders are read: no program is a startup program.
+// A filter that leaves nothing out (for scans that look at every program).
 class TNoStartupFilter : public IStartupFilter {
 public:
     bool IsStartupProgram(const std::wstring&) override { return false; }

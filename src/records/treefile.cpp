@@ -14,6 +14,7 @@
 
 #include "base/files.h"
 #include "base/strings.h"
+#include "base/xmlreader.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -228,22 +229,6 @@ bool WriteTreeFile(const std::wstring& path, const TRecordModel& model, const st
 
 namespace {
 
-using CreateXmlReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-
-// XmlLite from the system folder, bound at run time.
-CreateXmlReaderFn XmlReaderFactory() {
-    static CreateXmlReaderFn fn = [] {
-        wchar_t sys[MAX_PATH];
-        UINT n = ::GetSystemDirectoryW(sys, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return CreateXmlReaderFn{};
-        HMODULE dll = ::LoadLibraryW((std::wstring(sys) + L"\\xmllite.dll").c_str());
-        return dll ? reinterpret_cast<CreateXmlReaderFn>(
-                         reinterpret_cast<void*>(::GetProcAddress(dll, "CreateXmlReader")))
-                   : CreateXmlReaderFn{};
-    }();
-    return fn;
-}
-
 bool ReadAttribute(IXmlReader* r, const wchar_t* name, std::wstring& value) {
     if (r->MoveToAttributeByName(name, nullptr) != S_OK) return false;
     const wchar_t* v = nullptr;
@@ -349,17 +334,12 @@ std::optional<std::string> PrepareXmlText(const std::string& bytes) {
 
 TTreeLoad ParseTreeXml(const std::string& bytes, std::vector<TTreeFileItem>& parsed) {
     parsed.clear();
-    CreateXmlReaderFn create = XmlReaderFactory();
-    if (!create) return TTreeLoad::Unreadable;
     std::optional<std::string> text = PrepareXmlText(bytes);
     if (!text || text->empty()) return TTreeLoad::NotWellFormed;
     const std::string& utf8 = *text;
-    ComPtr<IStream> stream;
-    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(utf8.data()), static_cast<UINT>(utf8.size())));
-    ComPtr<IXmlReader> reader;
-    if (!stream || FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.GetAddressOf()), nullptr)))
-        return TTreeLoad::Unreadable;
-    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+    ComPtr<ISequentialStream> stream = XmlInputOf(utf8);
+    ComPtr<IXmlReader> reader = NewXmlReader();
+    if (!stream || !reader) return TTreeLoad::Unreadable;
     reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxTreeDepth + 2);
     if (FAILED(reader->SetInput(stream.Get()))) return TTreeLoad::Unreadable;
 

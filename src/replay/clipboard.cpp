@@ -92,18 +92,6 @@ bool IsHttpAddress(const std::wstring& entry) {
 
 }  // namespace
 
-std::string DropFilesBlock(const std::vector<std::wstring>& paths) {
-    std::wstring names;
-    for (const std::wstring& p : paths) names += p + L'\0';
-    names += L'\0';
-    DROPFILES header{};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    std::string block(reinterpret_cast<const char*>(&header), sizeof(header));
-    block.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
-    return block;
-}
-
 std::vector<std::wstring> DropFilesNames(const void* block, size_t size) {
     std::vector<std::wstring> names;
     if (!block || size < sizeof(DROPFILES)) return names;

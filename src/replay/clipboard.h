@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/dataobject.h"  // DropFilesBlock
+
 namespace qm {
 
-// A DROPFILES block with wide names (fWide = 1), as Explorer puts files on the
-// clipboard: the header, every path ended by a NUL, and one more NUL.
-std::string DropFilesBlock(const std::vector<std::wstring>& paths);
 // The names of a DROPFILES block, wide or ANSI. Reading stops at the block's
 // end: a name that is not ended within it is dropped.
 std::vector<std::wstring> DropFilesNames(const void* block, size_t size);

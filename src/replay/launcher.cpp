@@ -259,11 +259,16 @@ void TItemLauncher::HandLinkToOpener(const std::wstring& path) {
     CreateFolderTree(context_.userDataFolder);
     // Without the file the opener would open whatever link it was handed last.
     if (!WriteListFile(JoinPath(context_.userDataFolder, kLinkHandoffFileName), {path}, TDurability::NoFlush)) return;
-    Effects().shellExecute(nullptr, L"open", context_.programFolder + kLinkOpenerFile, L"", SW_SHOWNORMAL);
+    // The link on the command line too: two links handed over in quick
+    // succession each open, whatever the file says by then.
+    Effects().shellExecute(nullptr, L"open", context_.programFolder + kLinkOpenerFile, QuoteArgument(path),
+                           SW_SHOWNORMAL);
 }
 
 void TItemLauncher::RunExplorerHidden(const std::wstring& path) {
-    Effects().shellExecute(nullptr, L"open", L"command", L"/c explorer " + path, SW_HIDE);
+    // explorer.exe itself, with the path quoted: there is no "command" on 64-bit
+    // Windows, and an unquoted path with blanks names something else.
+    OpenThroughExplorer(path, SW_HIDE);
 }
 
 void TItemLauncher::StartAsProgram(const std::wstring& path) {

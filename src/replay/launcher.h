@@ -12,12 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "base/productfiles.h"
 #include "records/model.h"
 
 namespace qm {
 
-inline constexpr wchar_t kLinkHandoffFileName[] = L"open64link.txt";
-inline constexpr wchar_t kLinkOpenerFile[] = L"QuilmarOpen64Link.exe";
 inline constexpr wchar_t kAdminLauncherFile[] = L"quilmaradmin.exe";
 inline constexpr wchar_t kPhotoViewerEntry[] = L"%SystemRoot%\\system32\\shimgvw.dll,ImageView_Fullscreen";
 

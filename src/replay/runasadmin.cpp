@@ -1,5 +1,6 @@
 #include "replay/runasadmin.h"
 
+#include "base/effects.h"
 #include "base/system.h"
 
 #include "base/guarded.h"
@@ -20,14 +21,7 @@ bool TRunAsAdmin::IsAdmin() {
 }
 
 bool TRunAsAdmin::RunAs(HWND owner, const std::wstring& file, const std::wstring& parameters) {
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_FLAG_DDEWAIT;  // 0x500
-    info.hwnd = owner;
-    info.lpVerb = L"runas";
-    info.lpFile = file.c_str();
-    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-    info.nShow = SW_SHOWNORMAL;
+    SHELLEXECUTEINFOW info = ElevatedStartInfo(owner, file, parameters);
     return shellExecuteEx_(&info) != FALSE;
 }
 

@@ -10,12 +10,6 @@ namespace qm {
 
 namespace {
 
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
-    return n && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
-}
-
 // A folder that did not exist before this call, under a name nobody can guess.
 std::wstring NewPrivateFolder() {
     std::wstring temp = TempFolder();

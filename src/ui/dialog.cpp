@@ -180,9 +180,10 @@ int TDialog::TrackPos(int id) const { return static_cast<int>(::SendMessageW(Ite
 
 void TDialog::SetTrackPos(int id, int pos) { ::SendMessageW(Item(id), TBM_SETPOS, TRUE, pos); }
 
-void TDialog::SetFieldColour(int id, COLORREF colour) {
+void TDialog::SetFieldColour(int id, COLORREF colour, COLORREF text) {
     TFieldColour& c = colours_[id];
     c.colour = colour;
+    c.text = text;
     c.brush.reset(::CreateSolidBrush(colour));
     ::InvalidateRect(Item(id), nullptr, TRUE);
 }
@@ -192,8 +193,13 @@ COLORREF TDialog::FieldColour(int id) const {
     return it == colours_.end() ? kFieldWhite : it->second.colour;
 }
 
-void TDialog::MarkInvalid(int id) {
-    SetFieldColour(id, kFieldRed);
+COLORREF TDialog::FieldTextColour(int id) const {
+    auto it = colours_.find(id);
+    return it == colours_.end() ? kSystemText : it->second.text;
+}
+
+void TDialog::MarkInvalid(int id, COLORREF text) {
+    SetFieldColour(id, kFieldRed, text);
     FocusItem(id);
 }
 
@@ -274,7 +280,10 @@ INT_PTR TDialog::OnColour(WPARAM wp, LPARAM lp) {
     if (it == colours_.end() || ::GetParent(control) != Handle()) return 0;
     HDC dc = reinterpret_cast<HDC>(wp);
     ::SetBkColor(dc, it->second.colour);
-    ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    COLORREF text = it->second.text;
+    if (text == kSystemText || !::IsWindowEnabled(control))
+        text = ::GetSysColor(::IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
+    ::SetTextColor(dc, text);
     return reinterpret_cast<INT_PTR>(it->second.brush.get());
 }
 

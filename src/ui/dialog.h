@@ -37,6 +37,9 @@ constexpr DWORD kModalDialogStyle = DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CA
 constexpr COLORREF kFieldWhite = RGB(255, 255, 255);
 constexpr COLORREF kFieldGrey = RGB(239, 239, 239);
 constexpr COLORREF kFieldRed = RGB(255, 0, 0);
+constexpr COLORREF kFieldYellow = RGB(255, 255, 0);
+// The text colour of a field left to the system.
+constexpr COLORREF kSystemText = CLR_INVALID;
 
 // Builds a DLGTEMPLATEEX with the shell dialog font. Sizes are dialog units.
 class TDialogTemplate {
@@ -118,11 +121,13 @@ public:
     int TrackPos(int id) const;
     void SetTrackPos(int id, int pos);
 
-    // The background of an edit: white, light grey (disabled) or red (invalid).
-    void SetFieldColour(int id, COLORREF colour);
+    // The background of an edit: white, light grey (disabled) or red (invalid),
+    // and the colour of its text (the system's unless given).
+    void SetFieldColour(int id, COLORREF colour, COLORREF text = kSystemText);
     COLORREF FieldColour(int id) const;
+    COLORREF FieldTextColour(int id) const;
     // Red and focused: the user is to correct it.
-    void MarkInvalid(int id);
+    void MarkInvalid(int id, COLORREF text = kSystemText);
     void MarkValid(int id) { SetFieldColour(id, kFieldWhite); }
 
     // Moves the OK/Cancel row down by growth and grows the dialog to match
@@ -175,6 +180,7 @@ private:
     INT_PTR OnColour(WPARAM wp, LPARAM lp);
     struct TFieldColour {
         COLORREF colour;
+        COLORREF text;
         unique_hbrush brush;
     };
     std::map<int, TFieldColour> colours_;

@@ -114,6 +114,16 @@ bool TReportList::OnNotify(const NMHDR& hdr) {
         case LVN_BEGINDRAG:
             if (onBeginDrag) onBeginDrag();
             return true;
+        case LVN_KEYDOWN:
+            if (onKey) onKey(reinterpret_cast<const NMLVKEYDOWN&>(hdr).wVKey);
+            return true;
+        case LVN_ITEMCHANGED: {
+            const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
+            bool selected = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+                            !(change.uOldState & LVIS_SELECTED);
+            if (selected && change.iItem >= 0 && onSelect) onSelect(change.iItem);
+            return true;
+        }
         default: return false;
     }
 }

@@ -41,6 +41,9 @@ public:
     std::function<void(POINT screen)> onContextMenu;
     std::function<void(int row)> onActivate;
     std::function<void()> onBeginDrag;
+    // A key pressed in the list, and a row that became selected.
+    std::function<void(UINT key)> onKey;
+    std::function<void(int row)> onSelect;
 
     // The parent passes its notifications here; true when they were this list's.
     bool OnNotify(const NMHDR& hdr);

@@ -68,16 +68,17 @@ LRESULT CALLBACK TWindowBase::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     return result;
 }
 
-void PumpPendingMessages() {
+bool PumpPendingMessages() {
     MSG m;
     while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
         if (m.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(m.wParam));
-            return;
+            return false;
         }
         ::TranslateMessage(&m);
         ::DispatchMessageW(&m);
     }
+    return true;
 }
 
 }  // namespace qm

@@ -31,8 +31,9 @@ private:
 };
 
 // Lets every pending message run (timers, input, paints) and returns. A WM_QUIT
-// seen on the way is posted again so the main loop still ends.
-void PumpPendingMessages();
+// seen on the way is posted again so the main loop still ends; the answer is
+// then false, so a caller waiting for something can give up.
+bool PumpPendingMessages();
 
 // A long operation's pump: lets the pending messages run at most every few
 // milliseconds. An operation that offers to pump for every item of thousands

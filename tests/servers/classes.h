@@ -10,6 +10,9 @@ HRESULT CreateShellWindows(REFIID iid, void** out);
 // A new automation object (the CUIAutomation class), asked for iid.
 HRESULT CreateAutomation(REFIID iid, void** out);
 
+// A new test history folder (the test class kTestHistoryFolderClass), asked for iid.
+HRESULT CreateHistoryFolder(REFIID iid, void** out);
+
 // The timeouts the last automation object was given (0 when none).
 void LastUiaTimeouts(DWORD& connectionMs, DWORD& transactionMs);
 

@@ -9,6 +9,7 @@
 
 #include "servers/classes.h"
 #include "servers/comobject.h"
+#include "servers/serverconfig.h"
 
 namespace qm::testserver {
 
@@ -56,6 +57,8 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
         create = CreateShellWindows;
     else if (clsid == __uuidof(CUIAutomation))
         create = CreateAutomation;
+    else if (clsid == kTestHistoryFolderClass)
+        create = CreateHistoryFolder;
     else
         return CLASS_E_CLASSNOTAVAILABLE;
     return QueryNew(new TFactory(create), iid, out);

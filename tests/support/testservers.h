@@ -180,6 +180,31 @@ public:
     TFakeShellWindows& operator=(const TFakeShellWindows&) = delete;
 };
 
+// Tells the test history folder which items it has, one line each (see
+// serverconfig.h); the list is removed when it goes.
+class THistoryItems {
+public:
+    explicit THistoryItems(const std::vector<std::wstring>& items) { Set(items); }
+    ~THistoryItems() {
+        unique_hkey key;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, testserver::kConfigKey, 0, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS)
+            ::RegDeleteValueW(key.get(), testserver::kHistoryFolderValue);
+    }
+    THistoryItems(const THistoryItems&) = delete;
+    THistoryItems& operator=(const THistoryItems&) = delete;
+
+    void Set(const std::vector<std::wstring>& items) {
+        std::wstring text;
+        for (const std::wstring& item : items) text += item + L'\0';
+        text += L'\0';
+        unique_hkey key;
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, testserver::kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                          nullptr);
+        ::RegSetValueExW(key.get(), testserver::kHistoryFolderValue, 0, REG_MULTI_SZ,
+                         reinterpret_cast<const BYTE*>(text.data()), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    }
+};
+
 // The timeouts the last automation object of the test server was given;
 // nothing when the server is not loaded in this process.
 inline std::optional<std::pair<DWORD, DWORD>> TestUiaTimeouts() {

@@ -179,13 +179,18 @@ TEST_F(LauncherTest, ShortcutsByWindowsVersionAndWow64) {
         bool wow64;
         TCalls expected;
     };
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring explorer = std::wstring(windows) + L"\\explorer.exe", quoted = L"\"" + link + L"\"";
     const Case cases[] = {
-        {L"windows 7", true, {Shell(L"open", ProgramFolder() + L"QuilmarOpen64Link.exe", L"", SW_SHOWNORMAL, nullptr)}},
+        {L"windows 7",
+         true,
+         {Shell(L"open", ProgramFolder() + L"QuilmarOpen64Link.exe", quoted, SW_SHOWNORMAL, nullptr)}},
         {L"windows vista",
          true,
-         {Shell(L"open", ProgramFolder() + L"QuilmarOpen64Link.exe", L"", SW_SHOWNORMAL, nullptr)}},
-        {L"windows 7", false, {Shell(L"open", L"command", L"/c explorer " + link, SW_HIDE, nullptr)}},
-        {L"windows vista", false, {Shell(L"open", L"command", L"/c explorer " + link, SW_HIDE, nullptr)}},
+         {Shell(L"open", ProgramFolder() + L"QuilmarOpen64Link.exe", quoted, SW_SHOWNORMAL, nullptr)}},
+        {L"windows 7", false, {Shell(L"open", explorer, quoted, SW_HIDE, nullptr)}},
+        {L"windows vista", false, {Shell(L"open", explorer, quoted, SW_HIDE, nullptr)}},
         {L"windows xp", false, {Shell(L"open", link, L"", SW_SHOWNORMAL)}},
         {L"windows xp", true, {Shell(L"open", link, L"", SW_SHOWNORMAL)}},
     };

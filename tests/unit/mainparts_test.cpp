@@ -7,7 +7,7 @@
 #include "app/commands.h"
 #include "app/menus.h"
 #include "app/runvalue.h"
-#include "app/winversion.h"
+#include "base/winversion.h"
 #include "base/unique_any.h"
 
 namespace qm {

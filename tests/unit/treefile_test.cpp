@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "base/files.h"
+#include "base/strings.h"
+#include "base/xmlreader.h"
+#include "base/xmlreader.h"
 #include "records/sidefiles.h"
 #include "support/tempdir.h"
 
@@ -193,6 +199,58 @@ TEST(TreeFile, DeletedNodeIsNotSavedAlthoughTheItemStays) {
     ReadTreeXml(BuildTreeXml(m, L"x"), back);
     EXPECT_EQ(back.items.Count(), 1);
     EXPECT_EQ(back.items.At(0).path, L"C:\\keep");
+}
+
+TEST(XmlInput, ReadsThatEndAfterAsciiCutNoCharacter) {
+    struct Case {
+        const char* rest;
+        size_t wanted, expected;
+    } cases[] = {
+        {"abcdef", 4, 4},                    // ends on ASCII: whole
+        {"abc\xC3\xA9z", 5, 3},              // a whole two-byte character last: cut before it
+        {"abc\xC3\xA9z", 4, 3},              // the character cut in two
+        {"ab\xE4\xB8\xAD\xC3\xA9z", 6, 2},   // several characters after the last ASCII byte
+        {"\xE4\xB8\xAD\xE4\xB8\xAD", 5, 3},  // no ASCII byte: before the last character that starts
+        {"\xF0\x9F\x98\x80x", 4, 4},         // nothing shorter would end a character
+        {"ab\xC3\xA9", 10, 4},               // the end of the text is always whole
+        {"", 4, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(AsciiEndedReadLength(c.rest, c.wanted), c.expected) << c.rest;
+}
+
+// The reader takes its input in blocks: a character of two, three or four bytes
+// must come back whole wherever a block boundary falls in it, across a record
+// large enough to span many blocks.
+TEST(TreeFile, NonAsciiTextComesBackWholeAtEveryOffset) {
+    const std::wstring kinds[] = {L"\u00E9", L"\u4E2D", L"\xD83D\xDE00"};
+    for (const std::wstring& ch : kinds) {
+        TRecordModel m;
+        TTreeNode* top = nullptr;
+        AddNode(m, nullptr, L"notepad", L"C:\\w\\notepad.exe", 2, 0, &top);
+        std::wstring pad;
+        // Names of every length shift the character across every byte position.
+        for (int i = 0; i < 3000; ++i) {
+            pad.assign(static_cast<size_t>(i % 17), L'x');
+            std::wstring path = L"C:\\docs " + ch + L" " + std::to_wstring(i / 200) + L"\\" + pad + L"document " +
+                                std::to_wstring(i) + ch + L".txt";
+            AddNode(m, top, FileNameOf(path), path, 2, 0);
+        }
+        TRecordModel back;
+        ASSERT_EQ(ReadTreeXml(BuildTreeXml(m, L"x"), back), TTreeLoad::Loaded);
+        ASSERT_EQ(back.items.Count(), m.items.Count());
+        // The tree keeps its children in its own order: compare the sets.
+        auto paths = [](const TRecordModel& r) {
+            std::vector<std::wstring> out;
+            for (int i = 0; i < r.items.Count(); ++i) out.push_back(r.items.At(i).path + L"|" + r.items.At(i).title);
+            std::sort(out.begin(), out.end());
+            return out;
+        };
+        std::vector<std::wstring> want = paths(m), got = paths(back);
+        std::vector<std::wstring> lost;
+        std::set_difference(want.begin(), want.end(), got.begin(), got.end(), std::back_inserter(lost));
+        EXPECT_TRUE(lost.empty()) << lost.size() << " changed for U+" << std::hex << static_cast<unsigned>(ch[0])
+                                  << ", first " << WideToUtf8(lost.empty() ? L"" : lost[0]);
+    }
 }
 
 }  // namespace

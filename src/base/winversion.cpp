@@ -1,4 +1,4 @@
-#include "app/winversion.h"
+#include "base/winversion.h"
 
 #include <windows.h>
 
