@@ -126,6 +126,15 @@ void TQuilmarWindow::Replay1Click() {
     lastReplayVisits_ = driver.Visits();
 }
 
+void TQuilmarWindow::ReplayNamedRecord(const std::wstring& recordFile) {
+    int at = records_->ListedIndexOf(recordFile);
+    if (at < 0) return;
+    LeaveSearch(false);
+    recordList_.SelectOnly(at);
+    records_->SelectRecord();
+    Replay1Click();
+}
+
 void TQuilmarWindow::TimerFinishTimer() {
     ::KillTimer(Handle(), kTimerFinish);
     progress_.ShowProgress(false);
