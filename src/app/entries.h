@@ -38,8 +38,9 @@ struct TReplaySwitch {
 // without ".quilmar": no folder part, no "..", no drive, no device) for which
 // recordExists answers true is the switch; the first such pair names the
 // record, a later one is dropped too (a start replays once). A "/replay"
-// before anything else, or last, stays an entry, and so does what follows
-// it: nothing outside the record folder is ever asked about.
+// that is last, or is followed by anything else, stays an entry, and so does
+// what follows it; only plain names are ever looked up, so nothing outside
+// the record folder is read as a record.
 TReplaySwitch TakeReplaySwitch(const std::vector<std::wstring>& args,
                                const std::function<bool(const std::wstring& recordFile)>& recordExists);
 
