@@ -13,7 +13,7 @@ enum TCommand : unsigned {
     CmMenuBar, CmStatusBar, CmRecordList, CmSearch, CmAlwaysOnTop,
     CmTextLargest, CmTextLarger, CmTextMedium, CmTextSmaller, CmTextSmallest,
     // Record list
-    CmRecRefresh, CmRecDelete, CmRecRename, CmReplayAtStart,
+    CmRecRefresh, CmRecDelete, CmRecRename, CmReplayAtStart, CmRecDesktopShortcut,
     // Windows places and properties
     CmMyComputer, CmMyDocuments, CmToggleDesktop, CmDesktopFolder, CmRecycleBin, CmControlPanel, CmAddRemovePrograms,
     CmTaskManager, CmNetworkPlaces, CmHistory, CmFavorites, CmRecentDocuments, CmClearRecentDocuments,

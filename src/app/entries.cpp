@@ -6,6 +6,7 @@
 #include "base/strings.h"
 #include "base/unique_any.h"
 #include "records/model.h"
+#include "records/recordstore.h"
 
 namespace qm {
 
@@ -29,6 +30,22 @@ std::vector<std::wstring> SplitStarList(const std::wstring& text) {
 }
 
 std::wstring ReplaceBlankMarker(const std::wstring& text) { return ReplaceAll(text, L"?|?", L" "); }
+
+TReplaySwitch TakeReplaySwitch(const std::vector<std::wstring>& args,
+                               const std::function<bool(const std::wstring& recordFile)>& recordExists) {
+    TReplaySwitch out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        bool names = args[i] == kSwitchReplay && i + 1 < args.size() && IsValidRecordName(args[i + 1]) &&
+                     recordExists(args[i + 1]);
+        if (!names) {
+            out.entries.push_back(args[i]);
+            continue;
+        }
+        if (!out.record) out.record = args[i + 1];
+        ++i;
+    }
+    return out;
+}
 
 TStartFlags ParseStartFlags(const std::vector<std::wstring>& args) {
     TStartFlags f;

@@ -1,6 +1,7 @@
 // How the command line, the hand-off file and the context-menu file carry
 // entries: "*"-ended lists, the "?|?" blank marker, and the switches.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ inline constexpr wchar_t kSwitchRunAdmin[] = L"/run_admin";
 inline constexpr wchar_t kSwitchRunAsAdmin[] = L"/runasadmin";
 inline constexpr wchar_t kSwitchInstall[] = L"/install";
 inline constexpr wchar_t kSwitchContextMenu[] = L"/ctmenu";
+// "/replay" and a record's file name: replay that record once.
+inline constexpr wchar_t kSwitchReplay[] = L"/replay";
 
 // "/run", "/install", "/runasadmin" or "/run_admin": never an entry.
 bool IsSkippedSwitch(const std::wstring& text);
@@ -25,6 +28,21 @@ std::vector<std::wstring> SplitStarList(const std::wstring& text);
 
 // "?|?" stands for a blank in the hand-off file.
 std::wstring ReplaceBlankMarker(const std::wstring& text);
+
+// The "/replay" switch of a start or a hand-off, taken out of its arguments.
+struct TReplaySwitch {
+    std::optional<std::wstring> record;  // the record's file name, as it was given
+    std::vector<std::wstring> entries;   // the other arguments, in order
+};
+// "/replay" followed by an argument that is a plain record name (with or
+// without ".quilmar": no folder part, no "..", no drive, no device) for which
+// recordExists answers true is the switch; the first such pair names the
+// record, a later one is dropped too (a start replays once). A "/replay"
+// that is last, or is followed by anything else, stays an entry, and so does
+// what follows it; only plain names are ever looked up, so nothing outside
+// the record folder is read as a record.
+TReplaySwitch TakeReplaySwitch(const std::vector<std::wstring>& args,
+                               const std::function<bool(const std::wstring& recordFile)>& recordExists);
 
 // Process-wide flags from the command line, set once before the window exists.
 struct TStartFlags {

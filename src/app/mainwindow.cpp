@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/commands.h"
 #include "app/droptarget.h"
@@ -285,10 +286,12 @@ void TQuilmarWindow::FirstRun() {
     store_.Load(settings_, UserDataFolder(), runValue_.Present());
     ApplySettings();
     bool haveRecords = records_->ListRecords();
+    // Without records, "/replay" names none and stays an entry.
+    TReplaySwitch replay = haveRecords ? TakeReplaySwitchOf(args_) : TReplaySwitch{std::nullopt, args_};
     if (haveRecords) {
         recordList_.SelectOnly(store_.LoadRecordIndex());
         records_->SelectRecord();
-        ProcessOwnCommandLine(args_, ContextMenuFilePath(), *recorder_, *this);
+        ProcessOwnCommandLine(replay.entries, ContextMenuFilePath(), *recorder_, *this);
     }
     Layout();
     PumpPendingMessages();
@@ -296,7 +299,11 @@ void TQuilmarWindow::FirstRun() {
     if (windowsVersion_ == L"windows 7") CreateSendToShortcut();
     if (flags_.installRequested) updateCheck_.Run(Handle(), true);
     if (haveRecords) {
-        if (settings_.record.runSelectedRecs && flags_.startedAtWindowsStart) Replay1Click();
+        // A start replays once: the named record takes the place of the stored one.
+        if (replay.record)
+            ReplayNamedRecord(*replay.record);
+        else if (settings_.record.runSelectedRecs && flags_.startedAtWindowsStart)
+            Replay1Click();
     } else {
         // The first record: a start with entries records at once; otherwise as
         // the record command does.
@@ -343,6 +350,7 @@ LRESULT TQuilmarWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE: OnClose(); return 0;
         case WM_DESTROY: OnDestroy(); return 0;
         case kMsgRunQueued: guard_.DrainQueue(); return 0;
+        case kMsgReplayHandedRecord: OnReplayHandedRecord(); return 0;
         default: return Default(msg, wp, lp);
     }
 }
@@ -448,10 +456,35 @@ void TQuilmarWindow::OnHandoff() {
     // third may replace the file; the entries are added once no long operation
     // holds the window (a recording, a record being loaded).
     auto lines = ReadHandoffFile(HandoffFilePath());
-    guard_.RunOrQueue(L"hand-off", [this, lines] {
-        LeaveSearch();
-        AddHandoffEntries(lines, *recorder_, *this, progress_);
-    });
+    std::optional<std::wstring> replay;
+    if (lines) {
+        TReplaySwitch taken = TakeReplaySwitchOf(*lines);
+        replay = std::move(taken.record);
+        if (replay) lines = std::move(taken.entries);
+    }
+    if (!replay || !lines->empty()) {
+        guard_.RunOrQueue(L"hand-off", [this, lines] {
+            LeaveSearch();
+            AddHandoffEntries(lines, *recorder_, *this, progress_);
+        });
+    }
+    // The replay starts after the answer: the second copy ends at once
+    // instead of waiting for the replay (and its question) to end.
+    if (replay) {
+        handedReplay_ = std::move(replay);
+        ::PostMessageW(Handle(), kMsgReplayHandedRecord, 0, 0);
+    }
+}
+
+void TQuilmarWindow::OnReplayHandedRecord() {
+    std::optional<std::wstring> record = std::exchange(handedReplay_, std::nullopt);
+    if (!record) return;
+    // As "&Replay All": refused while another long operation runs.
+    guard_.RunOrRefuse(L"replay from a shortcut", [this, name = *record] { ReplayNamedRecord(name); });
+}
+
+TReplaySwitch TQuilmarWindow::TakeReplaySwitchOf(const std::vector<std::wstring>& args) const {
+    return TakeReplaySwitch(args, [this](const std::wstring& file) { return records_->ListedIndexOf(file) >= 0; });
 }
 
 void TQuilmarWindow::OnDeviceChange(WPARAM event) {

@@ -43,6 +43,7 @@
 #include "records/recordstore.h"
 #include "records/settings.h"
 #include "replay/launcher.h"
+#include "replay/replaydesktop.h"
 #include "replay/replaydriver.h"
 #include "replay/runasadmin.h"
 #include "replay/treecommands.h"
@@ -124,11 +125,17 @@ public:
     // Item commands and replay (mainwindow_items.cpp).
     // "&Replay All": counts, asks when "Ask for action when Replay All" is on, replays.
     void Replay1Click();
+    // "/replay" with a record's file name: selects and loads that record and
+    // replays it as "&Replay All" does (asking first by the same rule).
+    // Nothing happens when the name names no listed record.
+    void ReplayNamedRecord(const std::wstring& recordFile);
     // "&Open" (Ctrl+O) and a double click: every selected node of the active tree.
     void OpenSelectedItems();
     // Enter or Space in a tree: the selected node.
     void QuickOpenItem();
     TItemLauncher& Launcher();
+    // What replay does around the launcher (open windows, placements, browser tabs).
+    TReplayDesktop& ReplayDesktop();
     TRunAsAdmin& RunAsAdmin();
     TDocTree* ActiveDocTree() { return trees_.ActiveDocTree(); }
     TfrmReplayWhenWinStart* ReplayPrompt() { return replayPrompt_.get(); }
@@ -188,6 +195,8 @@ public:
 
     // The message the window posts itself to run the commands the busy guard queued.
     static constexpr UINT kMsgRunQueued = WM_APP + 0x51;
+    // The message the window posts itself to replay the record a hand-off named.
+    static constexpr UINT kMsgReplayHandedRecord = WM_APP + 0x52;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -202,6 +211,7 @@ private:
     void OnContextMenu(HWND from, POINT pt);
     void OnDropFiles(HDROP drop);
     void OnHandoff();
+    void OnReplayHandedRecord();
     void OnDeviceChange(WPARAM event);
     void OnClose();
     void OnDestroy();
@@ -248,6 +258,10 @@ private:
     void ShowHelp();
     void PinOnWindows7();
     void CreateSendToShortcut();
+    // "Create desktop shortcut": a replay shortcut on the desktop for each selected record.
+    void CreateRecordShortcuts();
+    // Takes "/replay" and its record out of arguments (the names are looked up in the record list).
+    TReplaySwitch TakeReplaySwitchOf(const std::vector<std::wstring>& args) const;
     void Reopen();
     void CloseWindow();
     void OpenStartupManager();
@@ -332,6 +346,7 @@ private:
     std::unique_ptr<IOpenLocations> locationScan_;
     std::unique_ptr<TRunAsAdmin> runAsAdmin_;
     std::unique_ptr<TItemLauncher> launcher_;
+    std::unique_ptr<TReplayDesktop> replayDesktop_;
     std::unique_ptr<TShareCommands> shareCommands_;
     TSystemCommands systemCommands_;
 
@@ -351,7 +366,8 @@ private:
     TRecentFolderSeams recentFolder_ = TRecentFolderSeams::Real();
     TPageTitleFn pageTitle_ = [](const std::wstring& address) { return PageCaption(address); };
     std::wstring lastSearchTerm_;
-    IDropTarget* dropTarget_ = nullptr;  // the window's drop target (it holds a reference)
+    std::optional<std::wstring> handedReplay_;  // the record a hand-off named, replayed once the answer is sent
+    IDropTarget* dropTarget_ = nullptr;         // the window's drop target (it holds a reference)
     TDropRegistration dropRegistration_;
     bool draggingRows_ = false;
 

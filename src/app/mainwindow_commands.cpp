@@ -110,6 +110,7 @@ void TQuilmarWindow::ExecuteCommand(unsigned id) {
         case CmRecRefresh: records_->ListRecords(); return;
         case CmRecDelete: records_->DeleteSelectedRecords(); return;
         case CmRecRename: records_->RenameSelectedRecord(); return;
+        case CmRecDesktopShortcut: CreateRecordShortcuts(); return;
         case CmSaveAsNewRecord: records_->SaveOpenRecord(TSaveRule::New); return;
         case CmRecord: BtnRecClick(); return;
         case CmFullExpand:

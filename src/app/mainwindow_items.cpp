@@ -39,6 +39,12 @@ TItemLauncher& TQuilmarWindow::Launcher() {
     return *launcher_;
 }
 
+TReplayDesktop& TQuilmarWindow::ReplayDesktop() {
+    if (!replayDesktop_)
+        replayDesktop_ = std::make_unique<TReplayDesktop>(settings_.record, TReplayDesktopSeams::Real());
+    return *replayDesktop_;
+}
+
 void TQuilmarWindow::OpenSelectedItems() {
     // An error leaves the rest of the selection unopened; what started stays started.
     Guarded(L"open items", [this] {
@@ -115,8 +121,18 @@ void TQuilmarWindow::Replay1Click() {
     replaying_ = true;
     scope_exit done([this] { replaying_ = false; });
     TReplayDriver driver(Launcher(), static_cast<IReplayHost&>(*this), progress_);
+    driver.SetExtras(&ReplayDesktop());
     Guarded(L"replay", [&] { driver.ReplayRecord(model_.all, model_.items, r.replayAllChildDoc, counts); });
     lastReplayVisits_ = driver.Visits();
+}
+
+void TQuilmarWindow::ReplayNamedRecord(const std::wstring& recordFile) {
+    int at = records_->ListedIndexOf(recordFile);
+    if (at < 0) return;
+    LeaveSearch(false);
+    recordList_.SelectOnly(at);
+    records_->SelectRecord();
+    Replay1Click();
 }
 
 void TQuilmarWindow::TimerFinishTimer() {

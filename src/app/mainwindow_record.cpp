@@ -23,7 +23,7 @@ void TQuilmarWindow::CreateRecorder() {
     recorder_ = std::make_unique<TRecorder>(model_, settings_.record, images_, SpecialFolder(CSIDL_PERSONAL));
     startupFilter_ = std::make_unique<TWindowsStartMan>();
     appScan_ = std::make_unique<TRunningApplicationScan>(*startupFilter_);
-    locationScan_ = std::make_unique<TOpenLocationScan>();
+    locationScan_ = std::make_unique<TOpenLocationScan>(settings_.record.recordAllTabs);
     recorder_->SetSources(appScan_.get(), locationScan_.get(), TRecentDocuments::UserRecentFolder(),
                           JoinPath(UserDataFolder(), L"links"));
     recorder_->SetHost(static_cast<IRecordHost*>(this), &progress_);

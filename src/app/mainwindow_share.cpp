@@ -1,7 +1,13 @@
 // The main window's clipboard and send-to commands: the part that connects
-// them to the window's selection, record and settings.
+// them to the window's selection, record and settings; the record list's
+// "Create desktop shortcut".
+#include <shlobj.h>
+
 #include "app/mainwindow.h"
 #include "app/product.h"
+#include "app/recordshortcut.h"
+#include "base/files.h"
+#include "base/guarded.h"
 
 namespace qm {
 
@@ -26,6 +32,27 @@ TShareCommands& TQuilmarWindow::ShareCommands() {
         shareCommands_->pageTitle = [this](const std::wstring& address) { return pageTitle_(address); };
     }
     return *shareCommands_;
+}
+
+void TQuilmarWindow::CreateRecordShortcuts() {
+    std::vector<int> chosen = recordList_.Selected();
+    if (chosen.empty() && recordList_.Cursor() >= 0) chosen.push_back(recordList_.Cursor());
+    if (chosen.empty()) return;
+    TSendReport report;
+    Guarded(L"record shortcut", [&] {
+        std::wstring desktop = ShareCommands().SendTo().Seams().folderPath(CSIDL_DESKTOPDIRECTORY);
+        // Without a desktop folder a bare name would land in the working folder.
+        if (desktop.empty()) {
+            report.Add(L"Desktop", HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+            return;
+        }
+        for (int i : chosen) {
+            std::wstring entry = recordList_.Text(i);
+            HRESULT hr = CreateReplayShortcut(ModulePath(), entry, desktop);
+            if (FAILED(hr)) report.Add(entry, hr);
+        }
+    });
+    ShowSendReport(Handle(), L"These shortcuts could not be made on the desktop:", report);
 }
 
 }  // namespace qm

@@ -134,6 +134,7 @@ const TMenuEntry kRecList[] = {
     SEP,
     {K::Item, CmReplayAll, L"&Replay All"},
     {K::Item, CmSendToRecord, L"Send To"},
+    {K::Item, CmRecDesktopShortcut, L"Create desktop shortcut"},
     SEP,
     {K::Check, CmReplayAtStart, L"Replay all when windows start"},
 };

@@ -44,7 +44,8 @@ constexpr short kTabH = 72;
 constexpr DWORD kCheck = kCheckStyle;
 constexpr DWORD kLabel = kLabelStyle;
 
-const std::vector<std::wstring> kTabCaptions = {L"  Record  ", L"   Smart Record   ", L"   Replay All   "};
+const std::vector<std::wstring> kTabCaptions = {L"  Record  ", L"   Smart Record   ", L"   Replay All   ",
+                                                L"   Desktop   "};
 constexpr wchar_t kPathHint[] = L"not exists directory.";
 constexpr COLORREF kHintTextColour = RGB(192, 0, 0);
 
@@ -102,6 +103,15 @@ TDialogTemplate PageTemplate(int tab) {
                      WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS)
                 .Add(kButtonAtom, L"Ask for a&ction when Smart Record", T::kIdCbShowSettingsWhenRecordSmart, 6, 38, 200,
                      10, kCheck | WS_GROUP);
+            break;
+        case T::kTabDesktop:
+            tpl.Add(kButtonAtom, L"Record every &tab of every browser", T::kIdCbRecordAllTabs, 6, 4, 160, 10,
+                    kCheck | WS_GROUP)
+                .Add(kButtonAtom, L"&Keep web addresses private", T::kIdCbKeepAddressesPrivate, 6, 18, 160, 10, kCheck)
+                .Add(kButtonAtom, L"&Put windows back where they were", T::kIdCbRestorePlacement, 172, 4, 160, 10,
+                     kCheck)
+                .Add(kButtonAtom, L"Do &not reopen what is already open", T::kIdCbDonotReopenOpen, 172, 18, 160, 10,
+                     kCheck);
             break;
         default:
             tpl.Add(kButtonAtom, L"Ask for a&ction when Replay All", T::kIdCbShowSettingsWhenReplay, 6, 6, 200, 10,
@@ -192,6 +202,10 @@ void TFrmMySettings::LoadControls() {
     SetChecked(kIdCbShowSettingsWhenReplay, r.showSettingsWhenReplay);
     SetChecked(kIdRbReplayFirstChildDoc, !r.replayAllChildDoc);
     SetChecked(kIdRbReplayAllChildDoc, r.replayAllChildDoc);
+    SetChecked(kIdCbRecordAllTabs, r.recordAllTabs);
+    SetChecked(kIdCbKeepAddressesPrivate, r.keepAddressesPrivate);
+    SetChecked(kIdCbRestorePlacement, r.restorePlacement);
+    SetChecked(kIdCbDonotReopenOpen, r.donotReopenOpen);
     PlaceRecentDocPanel();
     UpdateAgeLabel();
     UpdateIntervalLabel();
@@ -215,6 +229,10 @@ void TFrmMySettings::ReadControls() {
     r.showSettingsWhenRecordSmart = Checked(kIdCbShowSettingsWhenRecordSmart);
     r.showSettingsWhenReplay = Checked(kIdCbShowSettingsWhenReplay);
     r.replayAllChildDoc = Checked(kIdRbReplayAllChildDoc);
+    r.recordAllTabs = Checked(kIdCbRecordAllTabs);
+    r.keepAddressesPrivate = Checked(kIdCbKeepAddressesPrivate);
+    r.restorePlacement = Checked(kIdCbRestorePlacement);
+    r.donotReopenOpen = Checked(kIdCbDonotReopenOpen);
 }
 
 bool TFrmMySettings::OnOk() {

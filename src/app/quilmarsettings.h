@@ -1,6 +1,6 @@
 // TFrmMySettings: the settings dialog. It edits the record options of TSettings
 // (the record folder, start-up and always-on-top, what a record captures) with
-// three tabs for the record, Smart Record and replay options, and checks the
+// four tabs for the record, Smart Record, replay and desktop options, and checks the
 // record folder as the user types it.
 #pragma once
 #include <windows.h>
@@ -71,8 +71,12 @@ public:
     static constexpr int kIdCbShowSettingsWhenReplay = 220;
     static constexpr int kIdRbReplayFirstChildDoc = 221;
     static constexpr int kIdRbReplayAllChildDoc = 222;
+    static constexpr int kIdCbRecordAllTabs = 230;
+    static constexpr int kIdCbKeepAddressesPrivate = 231;
+    static constexpr int kIdCbRestorePlacement = 232;
+    static constexpr int kIdCbDonotReopenOpen = 233;
 
-    enum TTab : int { kTabRecord = 0, kTabSmartRecord = 1, kTabReplayAll = 2, kTabCount = 3 };
+    enum TTab : int { kTabRecord = 0, kTabSmartRecord = 1, kTabReplayAll = 2, kTabDesktop = 3, kTabCount = 4 };
 
     explicit TFrmMySettings(TSettingsDialogHooks hooks);
 

@@ -10,6 +10,7 @@
 #include "base/files.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
+#include "capture/privacy.h"
 #include "capture/openlocations.h"
 #include "capture/uiaclient.h"
 #include "records/model.h"
@@ -349,6 +350,8 @@ std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader, const
         if (!::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER)) continue;
         std::wstring title = WindowTextOf(w);
         if (Trim(title).empty() || !IsKnownBrowser(imageOf(w))) continue;
+        // A private window's page is never recorded, nor its address read.
+        if (IsPrivateWindowTitle(title)) continue;
         std::optional<std::wstring> text = reader.Address(w);
         std::optional<TLocationPair> page;
         if (text) page = BrowserPair(*text, StripBrowserSuffix(title), kCurrentBrowserScheme);
@@ -439,12 +442,21 @@ std::optional<std::wstring> TUiaAddressBoxReader::Address(HWND browserWindow) {
 
 // ---- The query ----
 
-TBrowserPageQuery::TBrowserPageQuery() = default;
+TBrowserPageQuery::TBrowserPageQuery(std::function<std::vector<TLocationPair>()> sessionPages)
+    : sessionPages_(std::move(sessionPages)) {}
 TBrowserPageQuery::~TBrowserPageQuery() = default;
 
 std::vector<TLocationPair> TBrowserPageQuery::Query() {
     if (!dde_) dde_ = std::make_unique<TWebbrowserActiveUrl>();
     std::vector<TLocationPair> pages = dde_->Query();
+    // Every tab the browsers' session files hold; the one page of a browser
+    // window only where no session file can be read.
+    std::vector<TLocationPair> sessions;
+    if (sessionPages_) Guarded(L"browser sessions", [&] { sessions = sessionPages_(); });
+    if (!sessions.empty()) {
+        for (TLocationPair& page : sessions) pages.push_back(std::move(page));
+        return pages;
+    }
     if (!reader_) reader_ = std::make_unique<TUiaAddressBoxReader>();
     Guarded(L"browser window page", [&] {
         if (std::optional<TLocationPair> page = BrowserWindowPage(*reader_)) pages.push_back(std::move(*page));

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,16 +109,19 @@ std::optional<TLocationPair> CurrentBrowserPage(IAddressBoxReader& reader,
 std::optional<TLocationPair> BrowserWindowPage(IAddressBoxReader& reader,
                                                const TWindowPathFn& imageOf = ExecutableOfWindow);
 
-// The real query: the DDE browsers' pages followed by the browser window's page.
+// The real query: the DDE browsers' pages followed by every tab of the
+// browsers' session files (sessionPages, when given), or where those give
+// nothing, the browser window's page.
 class TBrowserPageQuery : public IBrowserPages {
 public:
-    TBrowserPageQuery();
+    explicit TBrowserPageQuery(std::function<std::vector<TLocationPair>()> sessionPages = {});
     ~TBrowserPageQuery() override;
     std::vector<TLocationPair> Query() override;
 
 private:
     std::unique_ptr<TWebbrowserActiveUrl> dde_;  // created on first use
     std::unique_ptr<TUiaAddressBoxReader> reader_;
+    std::function<std::vector<TLocationPair>()> sessionPages_;
 };
 
 }  // namespace qm

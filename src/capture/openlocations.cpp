@@ -12,6 +12,7 @@
 #include "base/strings.h"
 #include "base/unique_any.h"
 #include "capture/browserpages.h"
+#include "capture/browsersessions.h"
 #include "capture/pathutil.h"
 
 namespace qm {
@@ -80,6 +81,14 @@ std::optional<std::wstring> DocumentTitle(IDispatch* document) {
     return FromBstr(result.v.bstrVal);
 }
 
+std::optional<std::wstring> ShellWindowFolder(const std::wstring& locationUrl) {
+    std::wstring loc = Trim(ReplaceAll(locationUrl, L"%25", L"%"));
+    if (StartsWithNoCase(loc, L"file:///")) return ReplaceAll(ReplaceAll(loc.substr(8), L"%20", L" "), L"/", L"\\");
+    // A network folder: \\host\share\...
+    if (StartsWithNoCase(loc, L"file://")) return ReplaceAll(ReplaceAll(loc.substr(5), L"%20", L" "), L"/", L"\\");
+    return std::nullopt;
+}
+
 // ---- The shell's window collection ----
 
 struct TShellWindowList::Impl {
@@ -118,6 +127,8 @@ std::optional<TShellWindow> TShellWindowList::Item(int index) {
     ComPtr<IDispatch> document;
     window.hasDocument = SUCCEEDED(browser->get_Document(&document)) && document;
     if (window.hasDocument) window.documentTitle = DocumentTitle(document.Get());
+    SHANDLE_PTR handle = 0;
+    if (SUCCEEDED(browser->get_HWND(&handle))) window.window = reinterpret_cast<HWND>(handle);
     return window;
 }
 
@@ -125,6 +136,12 @@ std::optional<TShellWindow> TShellWindowList::Item(int index) {
 
 TOpenLocationScan::TOpenLocationScan()
     : TOpenLocationScan(std::make_unique<TShellWindowList>(), std::make_unique<TBrowserPageQuery>(), SystemDriveType) {}
+
+TOpenLocationScan::TOpenLocationScan(const bool& recordAllTabs)
+    : TOpenLocationScan(std::make_unique<TShellWindowList>(), std::make_unique<TBrowserPageQuery>([&recordAllTabs] {
+                            return recordAllTabs ? BrowserSessionPages() : std::vector<TLocationPair>();
+                        }),
+                        SystemDriveType) {}
 
 TOpenLocationScan::TOpenLocationScan(std::unique_ptr<IShellWindowList> shellWindows,
                                      std::unique_ptr<IBrowserPages> browserPages, TDriveTypeFn driveType)
@@ -140,13 +157,13 @@ void TOpenLocationScan::AddShellWindow(int index, bool wantWebPages, std::vector
     std::wstring loc = Trim(ReplaceAll(window->locationUrl, L"%25", L"%"));
     std::wstring title;
     bool skip = false;
-    if (StartsWithNoCase(loc, L"file:///")) {
-        loc = ReplaceAll(ReplaceAll(loc.substr(8), L"%20", L" "), L"/", L"\\");
-        title = FileNameOf(loc);
+    std::optional<TWindowPlace> place;
+    if (std::optional<std::wstring> folder = ShellWindowFolder(window->locationUrl)) {
+        bool local = StartsWithNoCase(loc, L"file:///");
+        loc = *folder;
+        title = local ? FileNameOf(loc) : loc;
         if (title.empty()) title = DisplayName(NormaliseFolderPath(loc));  // a drive root
-    } else if (StartsWithNoCase(loc, L"file://")) {
-        loc = ReplaceAll(ReplaceAll(loc.substr(5), L"%20", L" "), L"/", L"\\");  // \\host\share\...
-        title = loc;
+        if (window->window) place = placeOf(window->window);
     } else {
         if (!wantWebPages) return;
         skip = IsIgnorableAddress(loc);
@@ -156,7 +173,7 @@ void TOpenLocationScan::AddShellWindow(int index, bool wantWebPages, std::vector
     if (skip) return;
     for (const TLocationPair& known : locations)
         if (SameLocation(known.location, loc)) return;
-    locations.push_back({loc, RemovableDiskLabel(title, driveType_)});
+    locations.push_back({loc, RemovableDiskLabel(title, driveType_), place, std::nullopt});
 }
 
 void TOpenLocationScan::Scan(bool wantWebPages, std::vector<TLocationPair>& locations, const TPumpFn& pump) {

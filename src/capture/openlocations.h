@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/placement.h"
 #include "capture/sources.h"
 
 namespace qm {
@@ -44,14 +45,20 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// The folder a shell window's location stands for ("file:///C:/My%20Dir" gives
+// "C:\My Dir", "file://host/share" gives "\\host\share"); nothing for a page.
+std::optional<std::wstring> ShellWindowFolder(const std::wstring& locationUrl);
+
 // Calls "title" on a document (a method call without arguments, or a property
 // read where the document has no such method); nothing when that fails.
 std::optional<std::wstring> DocumentTitle(IDispatch* document);
 
 class TOpenLocationScan : public IOpenLocations {
 public:
-    // The real desktop: the shell's windows and the browsers.
+    // The real desktop: the shell's windows and the browsers; every tab of the
+    // browsers' session files while recordAllTabs is on.
     TOpenLocationScan();
+    explicit TOpenLocationScan(const bool& recordAllTabs);
     // Tests hand in their own sources.
     TOpenLocationScan(std::unique_ptr<IShellWindowList> shellWindows, std::unique_ptr<IBrowserPages> browserPages,
                       TDriveTypeFn driveType);
@@ -59,6 +66,9 @@ public:
 
     void Scan(bool wantWebPages, std::vector<TLocationPair>& locations, const TPumpFn& pump) override;
     std::vector<TLocationPair> BrowserPages() override;
+
+    // Where a folder's window is (tests replace it).
+    std::function<std::optional<TWindowPlace>(HWND)> placeOf = PlaceOfWindow;
 
 private:
     void AddShellWindow(int index, bool wantWebPages, std::vector<TLocationPair>& locations);

@@ -15,6 +15,7 @@
 #include "base/strings.h"
 #include "capture/links.h"
 #include "capture/pathutil.h"
+#include "capture/privacy.h"
 #include "capture/specialwindow.h"
 
 namespace qm {
@@ -376,6 +377,35 @@ bool TRecorder::AddOne(const std::wstring& path, const std::wstring& title) {
     AddLocation(path, title);
     return true;
 }
+
+// ---- What items keep beyond their path -------------------------------------
+
+namespace {
+
+std::wstring LooseKey(const std::wstring& path) {
+    std::wstring p = Lt(ReplaceAll(WithoutFileScheme(NoBlanksEncoded(path)), L"/", L"\\"));
+    while (!p.empty() && p.back() == L'\\') p.pop_back();
+    return p;
+}
+
+// What a captured location brings along, as far as the options keep it.
+TItemExtras ExtrasOf(const TLocationPair& pair, const TRecordOptions& options) {
+    TItemExtras extras;
+    if (options.restorePlacement) extras.place = pair.place;
+    if (options.recordAllTabs) extras.tab = pair.tab;
+    return extras;
+}
+
+// The items added for a captured path since first (a group made for it keeps
+// its key as path and is passed over) take what the capture found beyond it.
+void KeepExtras(TItemTable& items, int first, const std::wstring& path, const TItemExtras& extras) {
+    if (extras.Empty()) return;
+    std::wstring key = LooseKey(path);
+    for (int i = first; i < items.Count(); ++i)
+        if (LooseKey(items.At(i).path) == key) items.At(i).extras = extras;
+}
+
+}  // namespace
 
 // ---- Adding ----------------------------------------------------------------
 
@@ -754,6 +784,7 @@ void TRecorder::RunPhases(const TRecordRun& run, bool& somethingNew) {
     // Without forcing: the scan takes web pages as "Record web pages" says.
     Guarded(L"open locations", [&] {
         if (locationSource_) locationSource_->Scan(options_.webpage, locations_, pump);
+        if (options_.keepAddressesPrivate) KeepAddressesPrivate(locations_);
     });
     Phase(L"Loading recent documents,please waiting...");
     Guarded(L"recent documents", [&] { recent_.Scan(recentFolder_, options_, run.smart, pump); });
@@ -780,18 +811,24 @@ void TRecorder::RecordOpenLocations(bool& somethingNew) {
             std::wstring location = Trim(locations_[i].location);
             if (location.empty()) return;
             if (!IsRecordedLocation(location)) {
+                int first = model_.items.Count();
                 AddLocation(location, locations_[i].title);
+                KeepExtras(model_.items, first, location, ExtrasOf(locations_[i], options_));
                 somethingNew = true;
             }
         });
     }
     if (!options_.webpage || !locationSource_) return;
+    std::vector<TLocationPair> pages = locationSource_->BrowserPages();
+    if (options_.keepAddressesPrivate) KeepAddressesPrivate(pages);
     // A page already in the record is nothing new: a tick with a browser open
     // would otherwise rewrite the record every time.
-    for (const TLocationPair& page : locationSource_->BrowserPages()) {
+    for (const TLocationPair& page : pages) {
         if (!IsRecordedLocation(page.location)) {
             somethingNew = true;
+            int first = model_.items.Count();
             AddNewFileNameToDocTree(page.location, page.title);
+            KeepExtras(model_.items, first, page.location, ExtrasOf(page, options_));
             lastRecordedPath_ = page.location;
             Pump();
             Advance();
@@ -809,7 +846,10 @@ void TRecorder::RecordRunningApplications(bool& somethingNew) {
             if (title.empty()) title = DisplayName(path);
             if (IsPhotoViewer(path)) path = kPhotoViewer;
             lastRecordedPath_ = path;
+            int first = model_.items.Count();
             AddNewFileNameToDocTree(path, title);
+            if (options_.restorePlacement && apps_[i].place)
+                KeepExtras(model_.items, first, path, {apps_[i].place, {}});
             Advance();
             Pump();
         });

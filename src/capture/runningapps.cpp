@@ -10,6 +10,7 @@
 #include "base/system.h"
 #include "base/unique_any.h"
 #include "capture/pathutil.h"
+#include "capture/placement.h"
 #include "capture/runtimelibs.h"
 #include "capture/specialwindow.h"
 
@@ -104,7 +105,7 @@ bool TRunningApplicationRules::HandleWindow(const TWindowEntry& window, const TW
     if (Key(path) == Key(ownPath_)) return false;
     path = ReplaceAll(path, L"%20", L" ");
     title = ApplicationTitle(ReplaceAll(title, L"%20", L" "));
-    apps.push_back({std::move(path), std::move(title)});
+    apps.push_back({std::move(path), std::move(title), placeOf ? placeOf(window.handle) : std::nullopt});
     return true;
 }
 
@@ -121,6 +122,7 @@ void TRunningApplicationScan::Scan(bool filterStartup, std::vector<TAppPair>& ap
                                    const TPumpFn& pump) {
     apps.clear();
     TRunningApplicationRules rules(filter_, ModulePath());
+    rules.placeOf = PlaceOfWindow;
     rules.Collect(EnumerateTopLevelWindows(), ExecutableOfWindow, filterStartup, apps, filterRows, pump);
 }
 

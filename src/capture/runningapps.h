@@ -33,6 +33,9 @@ public:
     void Collect(const std::vector<TWindowEntry>& windows, const TWindowPathFn& pathOf, bool filterStartup,
                  std::vector<TAppPair>& apps, std::vector<TFilterRow>& filterRows, const TPumpFn& pump = {});
 
+    // Where a listed window is; without it pairs carry no placement.
+    std::function<std::optional<TWindowPlace>(HWND)> placeOf;
+
 private:
     bool HandleWindow(const TWindowEntry& window, const TWindowPathFn& pathOf, bool filterStartup,
                       std::vector<TAppPair>& apps, std::vector<TFilterRow>& filterRows);

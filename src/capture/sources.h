@@ -17,12 +17,15 @@ namespace qm {
 struct TAppPair {
     std::wstring path;
     std::wstring title;
+    std::optional<TWindowPlace> place = std::nullopt;  // where its window was
 };
 
 // One open location: a folder path or web address, and its title.
 struct TLocationPair {
     std::wstring location;
     std::wstring title;
+    std::optional<TWindowPlace> place = std::nullopt;  // where a folder's window was
+    std::optional<TBrowserTab> tab = std::nullopt;     // a page of a browser's session
 };
 
 // A row of the startup filter list: the window title and the executable path.
@@ -54,6 +57,7 @@ struct TShellWindow {
     bool hasDocument = false;
     // The result of calling "title" on the document; nothing when the call failed.
     std::optional<std::wstring> documentTitle;
+    HWND window = nullptr;  // the window's top-level window, where it tells
 };
 
 // The shell's window collection (Explorer and Internet Explorer windows).

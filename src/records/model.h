@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/unique_any.h"
+#include "records/itemextras.h"
 
 namespace qm {
 
@@ -38,6 +39,7 @@ struct TMyDoc {
     std::wstring date;
     int32_t imageIndex = 0;
     bool expanded = false;
+    TItemExtras extras;  // written as extra attributes of the item's element
 };
 
 // The process-wide item table: entries are only appended, so an index stays valid.

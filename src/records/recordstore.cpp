@@ -95,6 +95,17 @@ std::wstring TRecordStore::RecordPathFor(const std::wstring& name) const {
     return JoinPath(RecordFolder(), file);
 }
 
+int TRecordStore::ListedIndexOf(const std::wstring& recordFile) const {
+    if (!IsValidRecordName(recordFile)) return -1;
+    std::wstring name = Trim(recordFile);
+    if (EndsWithNoCase(name, kRecordExt)) name.resize(name.size() - std::wstring_view(kRecordExt).size());
+    for (int i = 0; i < list_.Count(); ++i) {
+        std::wstring entry = list_.Text(i);
+        if (EqualsNoCase(entry, name)) return IsExistingFile(EntryPath(entry)) ? i : -1;
+    }
+    return -1;
+}
+
 std::wstring TRecordStore::NewRecordName(const SYSTEMTIME& today) const {
     std::wstring folder = RecordFolder();
     if (folder.empty() || !CreateFolderTree(folder)) return {};

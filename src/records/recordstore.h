@@ -79,6 +79,11 @@ public:
     // The record file of a name the user chose, in the record folder; empty
     // when the name is not a valid record name.
     std::wstring RecordPathFor(const std::wstring& name) const;
+    // The list entry of the record a file name names (with or without
+    // ".quilmar", compared without regard to case) when that record is listed
+    // and its file is in the record folder; -1 for anything else, and at once
+    // for a name that is not a plain record name.
+    int ListedIndexOf(const std::wstring& recordFile) const;
     // A full path for a new record, or empty when the folder cannot be created.
     std::wstring NewRecordName(const SYSTEMTIME& today) const;
     std::wstring NewRecordName() const;

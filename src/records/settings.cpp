@@ -33,6 +33,11 @@ const TOption<R> kRecordOptions[] = {
     {runasadmin, &R::runAsAdmin},
     // The interval trackbar runs from 3 to 60; a lower stored value is raised.
     {tbRecordInterval, &R::recordInterval, kMinRecordInterval, kMaxRecordInterval},
+    // The desktop options come after the described keys, which keep their order.
+    {CbKeepAddressesPrivate, &R::keepAddressesPrivate},
+    {CbDonotReopenOpen, &R::donotReopenOpen},
+    {CbRestorePlacement, &R::restorePlacement},
+    {CbRecordAllTabs, &R::recordAllTabs},
 };
 
 const TOption<W> kWindowOptions[] = {

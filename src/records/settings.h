@@ -57,6 +57,10 @@ inline constexpr wchar_t PinToTaskBar[] = L"PinToTaskBar";
 inline constexpr wchar_t FrmActionAddInd[] = L"FrmActionAddInd";
 inline constexpr wchar_t AlwaysRunAsAdmin[] = L"AlwaysRunAsAdmin";
 inline constexpr wchar_t openwindow[] = L"openwindow";
+inline constexpr wchar_t CbKeepAddressesPrivate[] = L"CbKeepAddressesPrivate";
+inline constexpr wchar_t CbDonotReopenOpen[] = L"CbDonotReopenOpen";
+inline constexpr wchar_t CbRestorePlacement[] = L"CbRestorePlacement";
+inline constexpr wchar_t CbRecordAllTabs[] = L"CbRecordAllTabs";
 }  // namespace keys
 
 constexpr int kRecentDocMaxDays = 60;  // the age trackbar's maximum: every document
@@ -84,6 +88,12 @@ struct TRecordOptions {
     bool runWhenWindowsStarts = false;        // loaded from the Run value; stored as CbRunWhenWS
     bool alwaysOnTop = false;                 // Alwaysontop1
     bool runAsAdmin = true;                   // runasadmin
+    // Desktop options. A record without their attributes replays as before, so
+    // the one that changes what an old record opens starts off.
+    bool keepAddressesPrivate = true;  // CbKeepAddressesPrivate: no sign-in secrets in recorded addresses
+    bool donotReopenOpen = false;      // CbDonotReopenOpen: bring an open window forward instead
+    bool restorePlacement = true;      // CbRestorePlacement: windows back where they were
+    bool recordAllTabs = true;         // CbRecordAllTabs: every tab from the browsers' session files
 };
 
 // Options of the main window's menus and layout.

@@ -107,6 +107,29 @@ void AppendAttributeValue(std::string& out, const std::wstring& text) {
 
 namespace {
 
+void AppendAttribute(std::string& out, const wchar_t* name, const std::wstring& value) {
+    out += ' ';
+    out += WideToUtf8(name);
+    out += "=\"";
+    AppendAttributeValue(out, value);
+    out += '"';
+}
+
+// After the six described attributes, so a reader that knows only those finds
+// them where it always did.
+void AppendExtraAttributes(std::string& out, const TItemExtras& extras) {
+    if (extras.place) {
+        AppendAttribute(out, attrs::kPlacement, PlacementText(*extras.place));
+        AppendAttribute(out, attrs::kMonitor, extras.place->monitor);
+        AppendAttribute(out, attrs::kWorkArea, RectText(extras.place->workArea));
+    }
+    if (extras.tab) {
+        AppendAttribute(out, attrs::kBrowser, extras.tab->browser);
+        AppendAttribute(out, attrs::kBrowserWindow, std::to_wstring(extras.tab->window));
+        AppendAttribute(out, attrs::kTabIndex, std::to_wstring(extras.tab->index));
+    }
+}
+
 // One element's attributes, in their written order.
 void AppendAttributes(std::string& out, const TTreeNode& node, const TItemTable& items) {
     bool known = items.IsValid(node.Index());
@@ -124,6 +147,7 @@ void AppendAttributes(std::string& out, const TTreeNode& node, const TItemTable&
     out += "\" extand=\"";
     out += !node.HasChildren() ? "-1" : node.Expanded() ? "1" : "0";
     out += '"';
+    if (known) AppendExtraAttributes(out, items.At(node.Index()).extras);
 }
 
 // Writes a subtree without recursion, so any depth is safe.
@@ -224,6 +248,16 @@ TTreeFileItem ReadItem(IXmlReader* r, int depth) {
     int unused = 0;
     p.complete =
         ok && TryParseInt(image, p.imageIndex) && TryParseInt(extand, unused) && TryParseInt(docType, p.docType);
+    // The extra attributes are optional: missing or damaged ones are left out.
+    std::wstring placement, monitor, workArea, browser, window, tab;
+    if (ReadAttribute(r, attrs::kPlacement, placement)) {
+        ReadAttribute(r, attrs::kMonitor, monitor);
+        ReadAttribute(r, attrs::kWorkArea, workArea);
+        p.extras.place = ParsePlacement(placement, monitor, workArea);
+    }
+    if (ReadAttribute(r, attrs::kBrowser, browser) && ReadAttribute(r, attrs::kBrowserWindow, window) &&
+        ReadAttribute(r, attrs::kTabIndex, tab))
+        p.extras.tab = ParseBrowserTab(browser, window, tab);
     r->MoveToElement();
     return p;
 }
@@ -393,6 +427,7 @@ TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPump
         item.groupKey = p.path;
         item.title = p.text;
         item.imageIndex = p.imageIndex;
+        item.extras = p.extras;
         model.NoteDocType(p.docType);
         parents.push_back(model.all.Add(parent, p.text, index, p.imageIndex));
         if (pump) pump();

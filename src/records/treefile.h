@@ -1,6 +1,7 @@
 // The record's tree file (".quilmar"): the All tree as XML. The root "quilmartree"
 // carries "app"; each "item" carries "text", "path", "imageIndex", "stateIndex",
-// "docType" and "extand" in that order.
+// "docType" and "extand" in that order, then any extra attributes of the item
+// (records/itemextras.h), which readers of the six attributes pass over.
 #pragma once
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ struct TTreeFileItem {
     bool complete = false;  // it has all five attributes, the numbers readable
     std::wstring text, path;
     int imageIndex = 0, docType = 0;
+    TItemExtras extras;  // what the extra attributes hold; damaged ones are left out
 };
 
 // The elements of a tree file (the first 5000 top-level ones with all their

@@ -16,17 +16,26 @@ TReplayCounts CountReplayItems(const TDocTree& all) {
 }
 
 std::vector<TReplayDriver::TEntry> TReplayDriver::Snapshot(const TDocTree& all, const TItemTable& items) {
-    auto entryOf = [&items](const TTreeNode& node) {
+    auto entryOf = [&items](const TTreeNode& node, const TReplayItem* group) {
         TEntry e;
-        e.title = node.Text();
-        if (items.IsValid(node.Index())) e.path = items.At(node.Index()).path;
+        e.item.title = node.Text();
+        if (items.IsValid(node.Index())) {
+            const TMyDoc& doc = items.At(node.Index());
+            e.item.path = doc.path;
+            e.item.docType = doc.docType;
+            e.item.extras = doc.extras;
+        }
+        if (group) {
+            e.item.groupPath = group->path;
+            e.item.groupExtras = group->extras;
+        }
         return e;
     };
     std::vector<TEntry> entries;
     entries.reserve(all.TopNodes().size());
     for (const auto& top : all.TopNodes()) {
-        TEntry e = entryOf(*top);
-        for (const auto& child : top->Children()) e.children.push_back(entryOf(*child));
+        TEntry e = entryOf(*top, nullptr);
+        for (const auto& child : top->Children()) e.children.push_back(entryOf(*child, &e.item));
         entries.push_back(std::move(e));
     }
     return entries;
@@ -36,6 +45,7 @@ void TReplayDriver::ReplayRecord(const TDocTree& all, const TItemTable& items, b
                                  const TReplayCounts& counts) {
     visits_ = 0;
     ReplayWalk(all, items, allDocs, counts);
+    if (extras_) extras_->AfterWalk();
     if (visits_ >= kReplayVisitLimit) host_.ShowReplayMessage(kReplayTooManyText);
 }
 
@@ -81,12 +91,14 @@ void TReplayDriver::ReplayWalk(const TDocTree& all, const TItemTable& items, boo
 }
 
 void TReplayDriver::OpenEntry(const TEntry& entry) {
-    std::wstring path = entry.path, title = entry.title;
+    std::wstring path = entry.item.path, title = entry.item.title;
     progress_.SetCaption(path);
     // The program never starts itself.
     if (ToLower(Trim(PathFileName(path))) == L"quilmar.exe") return;
+    if (extras_ && extras_->BeforeOpen(entry.item)) return;
     if (opener_.RecogniseAndLaunch(title, path) == 1) return;
     opener_.OpenItemPath(path, false);
+    if (extras_) extras_->AfterOpen(entry.item);
 }
 
 }  // namespace qm

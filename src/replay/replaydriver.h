@@ -41,6 +41,30 @@ public:
     virtual void StartFinishTimer() = 0;
 };
 
+// One item as replay opens it, with what its record keeps beyond its path: the
+// group it belongs to (an application whose documents are opened) lends it
+// its window placement when it has none of its own.
+struct TReplayItem {
+    std::wstring title;
+    std::wstring path;
+    int32_t docType = 0;
+    TItemExtras extras;
+    std::wstring groupPath;  // the group node's path; empty for a top-level item
+    TItemExtras groupExtras;
+};
+
+// What a replay does around the launcher: skip an item that needs no opening,
+// follow up on one that was opened, and finish what was gathered on the way.
+class IReplayExtras {
+public:
+    virtual ~IReplayExtras() = default;
+    // True when the item is taken care of without the launcher.
+    virtual bool BeforeOpen(const TReplayItem& item) = 0;
+    virtual void AfterOpen(const TReplayItem& item) = 0;
+    // After the walk, however far it went.
+    virtual void AfterWalk() = 0;
+};
+
 class TReplayDriver {
 public:
     TReplayDriver(IItemOpener& opener, IReplayHost& host, IProgress& progress)
@@ -53,14 +77,15 @@ public:
 
     // Visits of the last replay.
     int Visits() const { return visits_; }
+    // Without extras every item goes to the launcher and nothing else happens.
+    void SetExtras(IReplayExtras* extras) { extras_ = extras; }
 
 private:
     // The walk takes the order, texts and paths at its start: commands that run
     // while it pumps messages (loading another record, deleting items) change
     // the model, not the walk.
     struct TEntry {
-        std::wstring title;
-        std::wstring path;
+        TReplayItem item;
         std::vector<TEntry> children;
     };
     static std::vector<TEntry> Snapshot(const TDocTree& all, const TItemTable& items);
@@ -73,6 +98,7 @@ private:
     IItemOpener& opener_;
     IReplayHost& host_;
     IProgress& progress_;
+    IReplayExtras* extras_ = nullptr;
     int visits_ = 0;
     int position_ = 0;
     int maximum_ = 0;

@@ -129,14 +129,17 @@ std::wstring SafeFileName(const std::wstring& text) {
     return s;
 }
 
-HRESULT CreateShortcut(const std::wstring& target, const std::wstring& name, const std::wstring& folder,
+HRESULT CreateShortcut(const TShortcutSpec& spec, const std::wstring& name, const std::wstring& folder,
                        std::wstring* written) {
     TComApartment com;
     ComPtr<IShellLinkW> link;
     ComPtr<IPersistFile> file;
+    std::wstring workingFolder = spec.workingFolder.empty() ? LocationFolderOf(spec.target) : spec.workingFolder;
     HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
-    if (SUCCEEDED(hr)) hr = link->SetPath(target.c_str());
-    if (SUCCEEDED(hr)) hr = link->SetWorkingDirectory(LocationFolderOf(target).c_str());
+    if (SUCCEEDED(hr)) hr = link->SetPath(spec.target.c_str());
+    if (SUCCEEDED(hr)) hr = link->SetWorkingDirectory(workingFolder.c_str());
+    if (SUCCEEDED(hr) && !spec.arguments.empty()) hr = link->SetArguments(spec.arguments.c_str());
+    if (SUCCEEDED(hr) && !spec.description.empty()) hr = link->SetDescription(spec.description.c_str());
     if (SUCCEEDED(hr)) hr = link.As(&file);
     if (FAILED(hr)) return hr;
     DWORD error = 0;
@@ -149,6 +152,13 @@ HRESULT CreateShortcut(const std::wstring& target, const std::wstring& name, con
     }
     if (written) *written = path;
     return S_OK;
+}
+
+HRESULT CreateShortcut(const std::wstring& target, const std::wstring& name, const std::wstring& folder,
+                       std::wstring* written) {
+    TShortcutSpec spec;
+    spec.target = target;
+    return CreateShortcut(spec, name, folder, written);
 }
 
 void TSendReport::Add(const std::wstring& what, const std::wstring& reason) {

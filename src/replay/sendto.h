@@ -41,9 +41,19 @@ struct TSendToSeams {
 // an empty result is "_"; a long text is cut so a counter still fits.
 std::wstring SafeFileName(const std::wstring& text);
 
-// Writes a shortcut to target in folder, named SafeFileName(name) + ".lnk" or,
-// when that is taken, "name (2).lnk" and so on; its working folder is the
-// target's folder part. S_OK and the file written, or the failure.
+// What a shortcut starts.
+struct TShortcutSpec {
+    std::wstring target;
+    std::wstring arguments;      // none when empty
+    std::wstring workingFolder;  // the target's folder part when empty
+    std::wstring description;    // none when empty
+};
+
+// Writes a shortcut in folder, named SafeFileName(name) + ".lnk" or, when that
+// is taken, "name (2).lnk" and so on. S_OK and the file written, or the failure.
+HRESULT CreateShortcut(const TShortcutSpec& spec, const std::wstring& name, const std::wstring& folder,
+                       std::wstring* written = nullptr);
+// A shortcut to target alone, working in the target's folder part.
 HRESULT CreateShortcut(const std::wstring& target, const std::wstring& name, const std::wstring& folder,
                        std::wstring* written = nullptr);
 

@@ -1,5 +1,6 @@
 // The real quilmar.exe replays a record: notepad opens both text documents and
-// Explorer the folder.
+// Explorer the folder; a start with "/replay" and a record's file name replays
+// that record, by itself or through the copy that is running.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,6 +12,7 @@
 #include "app/commands.h"
 #include "app/product.h"
 #include "base/files.h"
+#include "base/listfile.h"
 #include "base/strings.h"
 #include "records/model.h"
 #include "records/settings.h"
@@ -162,6 +164,82 @@ TEST_F(ReplayE2E, ReplayAllOpensTheDocumentsAndTheFolderOfTheSelectedRecord) {
 
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(quilmar.WaitExit(20000), 0u);
+}
+
+// Two records, each with a stand-in program that notes its start; the second
+// is listed after the stored first and has a blank and a letter beyond ASCII
+// in its name.
+class ReplaySwitchE2E : public test::RealProgramTest {
+protected:
+    test::TempDir records;
+    std::wstring stored = records / L"stored program.exe", named = records / L"named program \u00E9.exe";
+    const std::wstring namedFile = L"Dec 02,2026_001 \u00E9.quilmar";
+
+    void SetUp() override {
+        RealProgramTest::SetUp();
+        std::wstring recorder = JoinPath(ModuleFolder(), L"test_argrecorder.exe");
+        ASSERT_TRUE(::CopyFileW(recorder.c_str(), stored.c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW(recorder.c_str(), named.c_str(), FALSE));
+        WriteRecord(records / L"Dec 01,2026_001.quilmar", L"stored program", stored);
+        WriteRecord(records / namedFile, L"named program", named);
+        TSettingsStore store = TSettingsStore::Open(UserDataFolder(), CommonDataFolder());
+        store.User().WriteString(keys::kSectionDefault, keys::EdtRECPath, records.Path() + L"\\");
+        store.User().WriteBool(keys::kSectionDefault, keys::CbShowSettingsWhenReplay, false);
+        store.User().WriteInteger(keys::kSectionDefault, keys::LbRECs, 0);
+    }
+    static void WriteRecord(const std::wstring& file, const std::wstring& title, const std::wstring& program) {
+        TRecordModel model;
+        int index = model.items.Append();
+        model.items.At(index).path = program;
+        model.items.At(index).title = title;
+        model.items.At(index).docType = kDocAppOrFile;
+        model.all.Add(nullptr, title, index);
+        ASSERT_TRUE(WriteTreeFile(file, model, L"quilmar"));
+    }
+    static bool Started(const std::wstring& program) { return IsExistingFile(program + L".args"); }
+    static HWND ReadyWindow(const test::Process& quilmar) {
+        HWND window = test::WaitForWindow(kMainWindowClass, quilmar.Id(), 20000);
+        if (!window) return nullptr;
+        HWND list = nullptr;
+        bool listed = test::WaitUntil(
+            [&] {
+                list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr);
+                return list && ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 2 && MostTreeItems(window) == 1;
+            },
+            20000);
+        return listed ? window : nullptr;
+    }
+};
+
+TEST_F(ReplaySwitchE2E, AStartWithTheSwitchReplaysTheNamedRecord) {
+    test::Process quilmar = test::Process::Start(L"quilmar.exe", L"/replay \"" + namedFile + L"\"");
+    HWND window = ReadyWindow(quilmar);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(test::WaitUntil([&] { return Started(named); }, 30000));
+    ::Sleep(500);
+    EXPECT_FALSE(Started(stored));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(quilmar.WaitExit(20000), 0u);
+}
+
+TEST_F(ReplaySwitchE2E, ASecondStartWithTheSwitchHasTheRunningCopyReplayAndEnds) {
+    test::Process first = test::Process::Start(L"quilmar.exe", L"");
+    HWND window = ReadyWindow(first);
+    ASSERT_NE(window, nullptr);
+    // A plain start replays nothing; its first-run step ends before the hand-off comes.
+    ::Sleep(1000);
+    ASSERT_FALSE(Started(named));
+    ASSERT_FALSE(Started(stored));
+
+    test::Process second = test::Process::Start(L"quilmar.exe", L"/replay \"" + namedFile + L"\"");
+    EXPECT_EQ(second.WaitExit(30000), 0u);
+    EXPECT_EQ(ReadListFile(HandoffFilePath()).value(), (std::vector<std::wstring>{L"/replay", namedFile}));
+    EXPECT_TRUE(test::WaitUntil([&] { return Started(named); }, 30000));
+    ::Sleep(500);
+    EXPECT_FALSE(Started(stored));
+    EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(20000), 0u);
 }
 
 }  // namespace

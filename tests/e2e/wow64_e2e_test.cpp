@@ -119,13 +119,7 @@ TEST_F(Wow64E2E, ReplayStartsTheSystemProgramItselfAndHandsShortcutsToTheLinkOpe
     test::Process quilmar = test::Process::Start(test::Bin32Path(L"quilmar.exe"), L"");
     HWND window = test::WaitForWindow(kMainWindowClass, quilmar.Id(), 20000);
     ASSERT_NE(window, nullptr);
-    HWND list = nullptr;
-    ASSERT_TRUE(test::WaitUntil(
-        [&] {
-            list = ::FindWindowExW(window, nullptr, WC_LISTBOXW, nullptr);
-            return list && ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1;
-        },
-        20000));
+    ASSERT_TRUE(test::WaitForRecordList(window, 1));
     ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(CmReplayAll, 0), 0);
 
     // The notepad started is the 64-bit one of the system folder.

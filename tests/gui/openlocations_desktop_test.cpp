@@ -367,6 +367,21 @@ TEST(OpenLocationsDesktop, CurrentBrowserWindows) {
         EXPECT_EQ(P(CurrentBrowserPage(reader, images.Fn())), std::nullopt);
     }
     {
+        // Private windows are passed over without their address box being read.
+        Window normal(L"Chrome_WidgetWin_1", L"Private browsing explained - Google Chrome", nullptr);
+        Window incognito(L"Chrome_WidgetWin_1", L"Bank - Google Chrome (Incognito)", nullptr);
+        Window inPrivate(L"Chrome_WidgetWin_1", L"Mail - [InPrivate] - Microsoft\u200B Edge", nullptr);
+        Window privateFox(L"MozillaWindowClass", L"Shop \u2014 Mozilla Firefox Private Browsing", nullptr);
+        FakeAddressBox reader;
+        FakeImages images;
+        images.programs[privateFox.get()] = L"C:\\Program Files\\Mozilla Firefox\\firefox.exe";
+        for (HWND w : {normal.get(), incognito.get(), inPrivate.get(), privateFox.get()})
+            reader.answers[w] = L"https://page.example/";
+        EXPECT_EQ(P(CurrentBrowserPage(reader, images.Fn())),
+                  TPair(L"https://page.example/", L"Private browsing explained"));
+        EXPECT_EQ(reader.asked, std::vector<HWND>{normal.get()});
+    }
+    {
         // At most four browser windows are asked.
         std::vector<std::unique_ptr<Window>> windows;
         FakeAddressBox reader;

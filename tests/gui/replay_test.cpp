@@ -7,11 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+#include <wrl/client.h>
+
 #include "app/commands.h"
+#include "app/handoff.h"
 #include "app/mainwindow.h"
+#include "app/product.h"
 #include "app/replayprompt.h"
+#include "base/com.h"
+#include "base/effects.h"
 #include "base/files.h"
+#include "base/listfile.h"
+#include "base/strings.h"
 #include "gui/dialogscript.h"
+#include "records/treefile.h"
 #include "support/tempdir.h"
 #include "ui/window.h"
 
@@ -250,6 +260,192 @@ TEST_F(ReplayTest, TreeCommandsReachTheLauncher) {
         window->RunCommand(command);
     ::SendMessageW(view.Handle(), WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(reached.empty());
+}
+
+// ---- "/replay" and the record's desktop shortcut ---------------------------------------
+
+// A second record, listed after the first (its date key is later), with a
+// blank and a letter beyond ASCII in its name.
+const wchar_t kOtherEntry[] = L"Dec 02,2026_001 \u00E9";
+const wchar_t kOtherFile[] = L"Dec 02,2026_001 \u00E9.quilmar";
+const std::vector<std::wstring> kOtherReplayed{L"w1|C:\\gone\\w1.txt", L"w2|C:\\gone\\w2.txt"};
+
+class ReplaySwitchWindowTest : public ReplayTest {
+protected:
+    void SetUp() override {
+        ReplayTest::SetUp();
+        ASSERT_TRUE(WriteFileReplacing(JoinPath(records, kOtherFile),
+                                       "<quilmartree app=\"x\">" + Item("w1", "C:\\gone\\w1.txt") +
+                                           Item("w2", "C:\\gone\\w2.txt") + "</quilmartree>"));
+        store->User().WriteBool(keys::kSectionDefault, keys::CbShowSettingsWhenReplay, false);
+        store->User().WriteInteger(keys::kSectionDefault, keys::LbRECs, 0);
+    }
+    std::wstring CursorEntry() const {
+        int cursor = window->RecordList().Cursor();
+        return cursor < 0 ? std::wstring() : window->RecordList().Text(cursor);
+    }
+    // What the start left queued runs now.
+    static void RunFor(DWORD milliseconds) {
+        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds;) {
+            PumpPendingMessages();
+            ::Sleep(10);
+        }
+    }
+    // Ends the window as the fixture does, so the next one starts clean.
+    void Close() {
+        window.reset();
+        MSG m;
+        while (::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    static bool HandOff(const std::vector<std::wstring>& lines) {
+        if (!WriteListFile(HandoffFilePath(), lines)) return false;
+        HWND w = ::FindWindowW(kMainWindowClass, nullptr);
+        COPYDATASTRUCT cds{0, sizeof(kHandoffPayload), const_cast<char*>(kHandoffPayload)};
+        return w && ::SendMessageW(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)) == 1;
+    }
+};
+
+TEST_F(ReplaySwitchWindowTest, AStartWithTheSwitchReplaysTheNamedRecordOnceAndAddsNothing) {
+    // With "/run" and "Run selected records when start" as well, the named
+    // record still takes the place of the stored one: one replay per start.
+    for (bool atWindowsStart : {false, true}) {
+        store->User().WriteBool(keys::kSectionDefault, keys::MnRunSelectedRecs, atWindowsStart);
+        std::vector<std::wstring> args{L"/replay", kOtherFile};
+        if (atWindowsStart) args.insert(args.begin(), L"/run");
+        std::string first = ReadFileBytes(JoinPath(records, L"Dec 01,2026_001.quilmar")).value();
+        std::string other = ReadFileBytes(JoinPath(records, kOtherFile)).value();
+        reached.clear();
+        Open(args);
+        RunFor(300);
+        EXPECT_EQ(reached, kOtherReplayed) << atWindowsStart;
+        EXPECT_EQ(CursorEntry(), kOtherEntry);
+        EXPECT_EQ(window->Model().all.TopCount(), 2);
+        // The switch and its name were no entries: neither record was written.
+        EXPECT_EQ(ReadFileBytes(JoinPath(records, L"Dec 01,2026_001.quilmar")).value(), first);
+        EXPECT_EQ(ReadFileBytes(JoinPath(records, kOtherFile)).value(), other);
+        Close();
+    }
+}
+
+TEST_F(ReplaySwitchWindowTest, TheStartAsksAsReplayAllDoesAndCancelReplaysNothing) {
+    store->User().WriteBool(keys::kSectionDefault, keys::CbShowSettingsWhenReplay, true);
+    std::wstring message;
+    TDialogScript::Start([this] { return window ? Prompt() : nullptr; }, {[&] {
+                             message = Message();
+                             PressKey(::GetFocus(), VK_ESCAPE);
+                             return true;
+                         }});
+    Open({L"/replay", kOtherFile});
+    EXPECT_TRUE(TDialogScript::Completed());
+    EXPECT_EQ(message, L"Are you sure you want to launch these 2 items in '" + std::wstring(kOtherEntry) + L"'?   ");
+    RunFor(200);
+    EXPECT_TRUE(reached.empty());
+}
+
+TEST_F(ReplaySwitchWindowTest, ANameOutsideTheRecordFolderStaysAnEntryAndReplaysNothing) {
+    // A record file beside the record folder: reachable by "..", never read as a record.
+    std::wstring outside = dir / L"outside.quilmar";
+    ASSERT_TRUE(
+        WriteFileReplacing(outside, "<quilmartree app=\"x\">" + Item("o1", "C:\\gone\\o1.txt") + "</quilmartree>"));
+    for (const std::wstring& name : {std::wstring(L"..\\outside.quilmar"), outside}) {
+        reached.clear();
+        Open({L"/replay", name});
+        RunFor(300);
+        EXPECT_TRUE(reached.empty()) << WideToUtf8(name);
+        EXPECT_EQ(CursorEntry(), L"Dec 01,2026_001");
+        Close();
+    }
+    // The full path was added to the stored record as any path is.
+    TRecordModel saved;
+    ReadTreeFile(JoinPath(records, L"Dec 01,2026_001.quilmar"), saved);
+    bool added = false;
+    for (int i = 0; i < saved.items.Count(); ++i) added |= EqualsNoCase(saved.items.At(i).path, outside);
+    EXPECT_TRUE(added);
+}
+
+TEST_F(ReplaySwitchWindowTest, AHandOffReplaysTheNamedRecordAfterItsAnswer) {
+    Open();
+    ASSERT_EQ(CursorEntry(), L"Dec 01,2026_001");
+    ASSERT_TRUE(HandOff({L"/replay", kOtherFile}));
+    // The sender is answered before the replay starts, so it ends at once.
+    EXPECT_TRUE(reached.empty());
+    RunFor(200);
+    EXPECT_EQ(reached, kOtherReplayed);
+    EXPECT_EQ(CursorEntry(), kOtherEntry);
+}
+
+TEST_F(ReplaySwitchWindowTest, AHandOffDuringALongOperationAddsItsEntriesAfterItButReplaysNothing) {
+    Open();
+    std::wstring handed = dir / L"handed \u4E2D.txt";
+    ASSERT_TRUE(WriteFileReplacing(handed, "x"));
+    {
+        auto operation = window->Busy().TryEnter(L"test operation");
+        ASSERT_TRUE(operation.has_value());
+        ASSERT_TRUE(HandOff({handed, L"/replay", kOtherFile}));
+        RunFor(200);
+        EXPECT_TRUE(reached.empty());
+    }
+    RunFor(300);
+    // As "&Replay All" during an operation: refused, not kept for later.
+    EXPECT_TRUE(reached.empty());
+    EXPECT_EQ(CursorEntry(), L"Dec 01,2026_001");
+    TRecordModel saved;
+    ReadTreeFile(JoinPath(records, L"Dec 01,2026_001.quilmar"), saved);
+    bool added = false;
+    for (int i = 0; i < saved.items.Count(); ++i) added |= EqualsNoCase(saved.items.At(i).path, handed);
+    EXPECT_TRUE(added);
+}
+
+std::wstring ShortcutArguments(const std::wstring& path) {
+    TComApartment com;
+    Microsoft::WRL::ComPtr<IShellLinkW> link;
+    Microsoft::WRL::ComPtr<IPersistFile> file;
+    wchar_t arguments[INFOTIPSIZE] = {};
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) &&
+        SUCCEEDED(link.As(&file)) && SUCCEEDED(file->Load(path.c_str(), STGM_READ)))
+        link->GetArguments(arguments, INFOTIPSIZE);
+    return arguments;
+}
+
+TEST_F(ReplaySwitchWindowTest, CreateDesktopShortcutMakesOneReplayShortcutPerSelectedRecord) {
+    std::wstring desktop = dir / L"Desktop";
+    ASSERT_TRUE(CreateFolderTree(desktop));
+    Open();
+    std::wstring shownFolder = desktop;
+    window->ShareCommands().SendTo().Seams().folderPath = [&](int csidl) {
+        return csidl == CSIDL_DESKTOPDIRECTORY ? shownFolder : std::wstring();
+    };
+    std::vector<std::wstring> messages;
+    TEffects e = Effects();
+    e.messageBox = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+        messages.push_back(text);
+        return IDOK;
+    };
+    TEffectsOverride effects(std::move(e));
+
+    window->RecordList().SelectOnly(window->RecordList().IndexOf(kOtherEntry));
+    window->RunCommand(CmRecDesktopShortcut);
+    std::wstring link = JoinPath(desktop, std::wstring(kOtherEntry) + L".lnk");
+    ASSERT_TRUE(IsExistingFile(link));
+    EXPECT_EQ(ShortcutArguments(link), L"/replay \"" + std::wstring(kOtherFile) + L"\"");
+    EXPECT_TRUE(messages.empty());
+
+    // Every selected record gets its own; nothing is replayed or changed.
+    window->RecordList().SelectAll();
+    window->RunCommand(CmRecDesktopShortcut);
+    EXPECT_TRUE(IsExistingFile(JoinPath(desktop, L"Dec 01,2026_001.lnk")));
+    EXPECT_TRUE(IsExistingFile(JoinPath(desktop, std::wstring(kOtherEntry) + L" (2).lnk")));
+    EXPECT_TRUE(reached.empty());
+
+    // A desktop that cannot hold files: the failure is told, with the record's name.
+    shownFolder = dir / L"not a folder";
+    ASSERT_TRUE(WriteFileReplacing(shownFolder, "x"));
+    window->RecordList().SelectOnly(0);
+    window->RunCommand(CmRecDesktopShortcut);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].starts_with(L"These shortcuts could not be made on the desktop:\nDec 01,2026_001"))
+        << WideToUtf8(messages[0]);
 }
 
 }  // namespace

@@ -98,6 +98,10 @@ TEST_F(SettingsDialog, ShowsTheOptionsItIsGiven) {
     flipped.runWhenWindowsStarts = true;
     flipped.alwaysOnTop = true;
     flipped.runAsAdmin = false;
+    flipped.recordAllTabs = false;
+    flipped.keepAddressesPrivate = false;
+    flipped.restorePlacement = false;
+    flipped.donotReopenOpen = true;
 
     for (const TRecordOptions& options : {TRecordOptions{}, flipped}) {
         settings.record = options;
@@ -125,6 +129,10 @@ TEST_F(SettingsDialog, ShowsTheOptionsItIsGiven) {
             {T::kIdCbShowSettingsWhenReplay, r.showSettingsWhenReplay},
             {T::kIdRbReplayFirstChildDoc, !r.replayAllChildDoc},
             {T::kIdRbReplayAllChildDoc, r.replayAllChildDoc},
+            {T::kIdCbRecordAllTabs, r.recordAllTabs},
+            {T::kIdCbKeepAddressesPrivate, r.keepAddressesPrivate},
+            {T::kIdCbRestorePlacement, r.restorePlacement},
+            {T::kIdCbDonotReopenOpen, r.donotReopenOpen},
         };
         std::wstring ageLabel, intervalLabel;
         bool ageShown = false;
@@ -191,13 +199,17 @@ TEST_F(SettingsDialog, CaptionsAndTabs) {
                               Caption{T::kIdPathHint, L"not exists directory."},
                               Caption{T::kIdElevationHint,
                                       L"Hint: Please run QuilMar as Admin before update \"Run Quilmar at Startup\""},
-                              Caption{T::kIdCbElevate, L"Run QuilMar as admin"}}) {
+                              Caption{T::kIdCbElevate, L"Run QuilMar as admin"},
+                              Caption{T::kIdCbRecordAllTabs, L"Record every tab of every browser"},
+                              Caption{T::kIdCbKeepAddressesPrivate, L"Keep web addresses private"},
+                              Caption{T::kIdCbRestorePlacement, L"Put windows back where they were"},
+                              Caption{T::kIdCbDonotReopenOpen, L"Do not reopen what is already open"}}) {
                 EXPECT_EQ(Text(dialog, c.id), c.text) << "control " << c.id;
             }
             HWND tabs = dialog.Control(T::kIdTabs);
-            EXPECT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
-            const wchar_t* expected[] = {L"  Record  ", L"   Smart Record   ", L"   Replay All   "};
-            for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 4);
+            const wchar_t* expected[] = {L"  Record  ", L"   Smart Record   ", L"   Replay All   ", L"   Desktop   "};
+            for (int i = 0; i < 4; ++i) {
                 wchar_t buf[64] = {};
                 TCITEMW item{};
                 item.mask = TCIF_TEXT;
@@ -232,6 +244,11 @@ TEST_F(SettingsDialog, LayoutIsTidy) {
                  },
                  [&] {
                      look("replay tab");
+                     ChooseTab(dialog, T::kTabDesktop);
+                     return true;
+                 },
+                 [&] {
+                     look("desktop tab");
                      Click(dialog, T::kIdCbRunWhenWS);
                      Click(dialog, T::kIdCbRecrodRecentDocument);
                      return true;
@@ -247,17 +264,17 @@ TEST_F(SettingsDialog, LayoutIsTidy) {
 // Each tab shows its own controls only.
 TEST_F(SettingsDialog, TabsShowTheirOwnControls) {
     T dialog(Hooks());
-    const int onTab[3] = {T::kIdCbShowSettingsWhenRecord, T::kIdCbShowSettingsWhenRecordSmart,
-                          T::kIdCbShowSettingsWhenReplay};
+    const int onTab[4] = {T::kIdCbShowSettingsWhenRecord, T::kIdCbShowSettingsWhenRecordSmart,
+                          T::kIdCbShowSettingsWhenReplay, T::kIdCbDonotReopenOpen};
     std::vector<TDialogScript::TStep> steps;
-    for (int tab : {T::kTabSmartRecord, T::kTabReplayAll, T::kTabRecord}) {
+    for (int tab : {T::kTabSmartRecord, T::kTabReplayAll, T::kTabDesktop, T::kTabRecord}) {
         steps.push_back([&, tab] {
             ChooseTab(dialog, tab);
             return true;
         });
         steps.push_back([&, tab] {
             EXPECT_EQ(CurrentTab(dialog), tab);
-            for (int i = 0; i < 3; ++i) EXPECT_EQ(Visible(dialog.Control(onTab[i])), i == tab) << tab << " " << i;
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(Visible(dialog.Control(onTab[i])), i == tab) << tab << " " << i;
             return true;
         });
     }
@@ -309,7 +326,7 @@ TEST_F(SettingsDialog, CtrlTabSwitchesTabs) {
                      return true;
                  }});
     ::SetKeyboardState(saved);
-    EXPECT_EQ(seen, (std::vector<int>{1, 2, 0, 2}));
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 2}));
 }
 
 TEST_F(SettingsDialog, ConfirmCopiesEveryControlBack) {
@@ -331,6 +348,10 @@ TEST_F(SettingsDialog, ConfirmCopiesEveryControlBack) {
         {T::kTabSmartRecord, T::kIdCbShowSettingsWhenRecordSmart, &TRecordOptions::showSettingsWhenRecordSmart},
         {T::kTabReplayAll, T::kIdCbShowSettingsWhenReplay, &TRecordOptions::showSettingsWhenReplay},
         {T::kTabReplayAll, T::kIdRbReplayAllChildDoc, &TRecordOptions::replayAllChildDoc},
+        {T::kTabDesktop, T::kIdCbRecordAllTabs, &TRecordOptions::recordAllTabs},
+        {T::kTabDesktop, T::kIdCbKeepAddressesPrivate, &TRecordOptions::keepAddressesPrivate},
+        {T::kTabDesktop, T::kIdCbRestorePlacement, &TRecordOptions::restorePlacement},
+        {T::kTabDesktop, T::kIdCbDonotReopenOpen, &TRecordOptions::donotReopenOpen},
     };
     const TRecordOptions before = settings.record;
     T dialog(Hooks(true));

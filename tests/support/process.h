@@ -97,4 +97,15 @@ bool WaitUntil(Pred pred, DWORD ms) {
     }
 }
 
+// Waits until the main window lists this many records (its record list box
+// exists once the window has made its controls).
+inline bool WaitForRecordList(HWND mainWindow, LRESULT count, DWORD ms = 20000) {
+    return WaitUntil(
+        [&] {
+            HWND list = ::FindWindowExW(mainWindow, nullptr, L"ListBox", nullptr);
+            return list && ::SendMessageW(list, LB_GETCOUNT, 0, 0) == count;
+        },
+        ms);
+}
+
 }  // namespace qm::test

@@ -62,13 +62,11 @@ TEST(BusyRules, EachKindOfCommandMeetsALongOperationAsItMust) {
         TBusyRule rule;
     };
     const Case cases[] = {
-        {CmRecord, TBusyRule::Refuse},        {CmReplayAll, TBusyRule::Refuse},
-        {CmSearchGo, TBusyRule::Refuse},      {CmStop, TBusyRule::Anytime},
-        {CmExit, TBusyRule::Anytime},         {CmAbout, TBusyRule::Anytime},
-        {CmMyDocuments, TBusyRule::Anytime},  {CmDeleteSelected, TBusyRule::Queue},
-        {CmDeleteAll, TBusyRule::Queue},      {CmAdd, TBusyRule::Queue},
-        {CmPasteShortcut, TBusyRule::Queue},  {CmSendToRecord, TBusyRule::Queue},
-        {CmAddToRecord, TBusyRule::Queue},    {CmOpen, TBusyRule::Queue},
+        {CmRecord, TBusyRule::Refuse},       {CmReplayAll, TBusyRule::Refuse},     {CmSearchGo, TBusyRule::Refuse},
+        {CmStop, TBusyRule::Anytime},        {CmExit, TBusyRule::Anytime},         {CmAbout, TBusyRule::Anytime},
+        {CmMyDocuments, TBusyRule::Anytime}, {CmDeleteSelected, TBusyRule::Queue}, {CmDeleteAll, TBusyRule::Queue},
+        {CmAdd, TBusyRule::Queue},           {CmPasteShortcut, TBusyRule::Queue},  {CmSendToRecord, TBusyRule::Queue},
+        {CmAddToRecord, TBusyRule::Queue},   {CmOpen, TBusyRule::Queue},
     };
     for (const Case& c : cases) EXPECT_EQ(BusyRuleOf(c.command), c.rule) << c.command;
 }
@@ -88,6 +86,7 @@ TEST(Menus, TablesCarryTheirCaptionsAndHideWhatIsNeverShown) {
     unique_hmenu list(BuildMenu(TMenuTable::RecList, {}));
     EXPECT_EQ(MenuCaption(list.get(), CmRecRefresh), L"Re&fresh");
     EXPECT_EQ(MenuCaption(list.get(), CmReplayAtStart), L"Replay all when windows start");
+    EXPECT_EQ(MenuCaption(list.get(), CmRecDesktopShortcut), L"Create desktop shortcut");
 }
 
 TEST(Menus, VisibilityAndChecksComeFromTheState) {

@@ -46,6 +46,12 @@ TEST_F(SettingsTest, FreshUserGetsTheDefaults) {
     EXPECT_FALSE(s.record.webpage);
     EXPECT_TRUE(s.record.showSettingsWhenRecord);
     EXPECT_TRUE(s.record.runAsAdmin);
+    // Desktop options: on where they only add to what a record holds or
+    // restores; reopening is left to the record unless asked.
+    EXPECT_TRUE(s.record.keepAddressesPrivate);
+    EXPECT_FALSE(s.record.donotReopenOpen);
+    EXPECT_TRUE(s.record.restorePlacement);
+    EXPECT_TRUE(s.record.recordAllTabs);
     EXPECT_EQ(s.window.textSize, 9);
     EXPECT_TRUE(s.window.openLocationAfterPaste);
     EXPECT_FALSE(s.window.alwaysRunAsAdmin);
@@ -114,7 +120,11 @@ TEST_F(SettingsTest, StoreWritesTheDialogKeysInOrderAndHidesANewFile) {
                                                 L"CbShowSettingsWhenRecordSmart",
                                                 L"RbReplayAllChildDoc",
                                                 L"runasadmin",
-                                                L"tbRecordInterval"};
+                                                L"tbRecordInterval",
+                                                L"CbKeepAddressesPrivate",
+                                                L"CbDonotReopenOpen",
+                                                L"CbRestorePlacement",
+                                                L"CbRecordAllTabs"};
     EXPECT_EQ(keysInFile, expected);
 }
 
