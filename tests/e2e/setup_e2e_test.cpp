@@ -310,7 +310,7 @@ TEST_F(SetupE2E, InstallUseAndUninstallLeaveThePrefixAsItWas) {
 
     // Uninstall with every option, through the window; the running copy ends after the question.
     test::Process uninstaller = test::Process::Start(folder + L"QuilmarUninstall.exe", L"");
-    HWND window = test::WaitForWindow(L"TFrmUninstall", uninstaller.Id(), 60000);
+    HWND window = test::WaitForShownWindow(L"TFrmUninstall", uninstaller.Id(), 60000);
     ASSERT_NE(window, nullptr);
     ::SendMessageW(::GetDlgItem(window, TFrmUninstall::kIdCbClearAllRecord), BM_SETCHECK, BST_CHECKED, 0);
     ::PostMessageW(window, WM_COMMAND, TFrmUninstall::kIdBtnStartUnstall, 0);

@@ -87,6 +87,17 @@ inline HWND WaitForWindow(const wchar_t* cls, DWORD pid, DWORD ms) {
     }
 }
 
+// The window once it is shown: a program makes a window's controls before it
+// shows it, so a test may then drive them (found earlier, they may not exist yet).
+inline HWND WaitForShownWindow(const wchar_t* cls, DWORD pid, DWORD ms) {
+    for (DWORD waited = 0;; waited += 50) {
+        HWND h = FindProcessWindow(cls, pid);
+        if (h && ::IsWindowVisible(h)) return h;
+        if (waited >= ms) return nullptr;
+        ::Sleep(50);
+    }
+}
+
 // Polls until the condition holds or the time is up.
 template <class Pred>
 bool WaitUntil(Pred pred, DWORD ms) {

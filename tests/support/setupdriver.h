@@ -51,7 +51,7 @@ inline std::wstring SetupProgram() { return JoinPath(ModuleFolder(), L"quilmarse
 // Starts the setup program (this build's unless another is named) and waits for its window.
 inline Process StartSetup(HWND& window, const std::wstring& program = SetupProgram()) {
     Process setup = Process::Start(program, L"");
-    window = setup.Started() ? WaitForWindow(W::kClassName, setup.Id(), 30000) : nullptr;
+    window = setup.Started() ? WaitForShownWindow(W::kClassName, setup.Id(), 60000) : nullptr;
     return setup;
 }
 
