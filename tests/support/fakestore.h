@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "records/recordstore.h"
+#include "support/tempdir.h"
 
 namespace qm::test {
 
@@ -85,6 +86,18 @@ public:
         return settingsConfirmed;
     }
     std::optional<std::wstring> AskNewName(const std::wstring&) override { return newName; }
+};
+
+// A record store over a temporary folder with the fakes above; its records go
+// to the folder's "records".
+struct TStoreFixture {
+    TStoreFixture() { settings.record.recPath = dir / L"records"; }
+    TempDir dir;
+    TRecordModel model;
+    TSettings settings;
+    FakeRecordList list;
+    FakeStoreHost host;
+    TRecordStore store{model, settings, nullptr, list, host, host, L"C:\\QuilMar\\quilmar.exe", dir / L"default"};
 };
 
 }  // namespace qm::test

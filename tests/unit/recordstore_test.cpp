@@ -23,17 +23,9 @@ SYSTEMTIME Day(int y, int m, int d) {
     return t;
 }
 
-class RecordStoreTest : public ::testing::Test {
+class RecordStoreTest : public ::testing::Test, protected test::TStoreFixture {
 protected:
-    test::TempDir dir;
-    TRecordModel model;
-    TSettings settings;
-    test::FakeRecordList list;
-    test::FakeStoreHost host;
-    TRecordStore store{model, settings, nullptr, list, host, host, L"C:\\QuilMar\\quilmar.exe", dir / L"default"};
-
     void SetUp() override {
-        settings.record.recPath = dir / L"records";
         model.SetImages(test::MakeImageList(2));  // the window always has its base images
     }
     std::wstring Folder() { return store.RecordFolder(); }

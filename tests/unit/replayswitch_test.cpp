@@ -32,18 +32,11 @@ std::string Describe(const Lines& args) {
     return WideToUtf8(text);
 }
 
-class ReplaySwitchTest : public ::testing::Test {
+class ReplaySwitchTest : public ::testing::Test, protected test::TStoreFixture {
 protected:
-    test::TempDir dir;
-    TRecordModel model;
-    TSettings settings;
-    test::FakeRecordList list;
-    test::FakeStoreHost host;
-    TRecordStore store{model, settings, nullptr, list, host, host, L"C:\\QuilMar\\quilmar.exe", dir / L"default"};
     Lines asked;  // every name the record lookup was asked about
 
     void SetUp() override {
-        settings.record.recPath = dir / L"records";
         ASSERT_TRUE(CreateFolderTree(dir / L"records"));
         for (const wchar_t* name : {L"Work.quilmar", L"Dec 01,2026_001.quilmar", L"B\u00FCro \u4E2D\u6587.quilmar"})
             ASSERT_TRUE(WriteFileReplacing(dir / (std::wstring(L"records\\") + name), "<quilmartree/>"));
