@@ -138,7 +138,9 @@ void TDocTreeView::Rebuild() {
 
 void TDocTreeView::Defer(bool defer) {
     deferred_ += defer ? 1 : -1;
-    if (deferred_ == 0) BuildIfStale();
+    // The view of another tab stays stale until it is shown or needed; the
+    // shown tab's is built now, even while the window itself is hidden.
+    if (deferred_ == 0 && (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE)) BuildIfStale();
 }
 
 void TDocTreeView::BuildIfStale() {
@@ -146,8 +148,13 @@ void TDocTreeView::BuildIfStale() {
 }
 
 void TDocTreeView::HoldRedraw(bool hold) {
-    ::SendMessageW(hwnd_, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
-    if (!hold) ::InvalidateRect(hwnd_, nullptr, TRUE);
+    // Holds nest: only the outermost release lets the control draw again, as
+    // the control measures every item on screen each time it is let draw.
+    redrawHeld_ += hold ? 1 : -1;
+    if (redrawHeld_ == (hold ? 1 : 0)) {
+        ::SendMessageW(hwnd_, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+        if (!hold) ::InvalidateRect(hwnd_, nullptr, TRUE);
+    }
 }
 
 void TDocTreeView::SyncExpansion() {
@@ -164,7 +171,13 @@ void TDocTreeView::SyncExpansion() {
             Fill(n);
             for (auto it = n->Children().rbegin(); it != n->Children().rend(); ++it) stack.push_back(it->get());
         }
-        TreeView_Expand(hwnd_, static_cast<HTREEITEM>(n->viewItem), n->Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
+        // An item is collapsed only when it is expanded on screen: a collapse of
+        // one the control has never expanded would ask whether it has children.
+        HTREEITEM item = static_cast<HTREEITEM>(n->viewItem);
+        if (n->Expanded())
+            TreeView_Expand(hwnd_, item, TVE_EXPAND);
+        else if (TreeView_GetItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED)
+            TreeView_Expand(hwnd_, item, TVE_COLLAPSE);
     }
     syncing_ = false;
 }

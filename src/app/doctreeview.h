@@ -82,6 +82,7 @@ private:
     bool syncing_ = false;
     bool swallowChar_ = false;
     int deferred_ = 0;
+    int redrawHeld_ = 0;
     bool stale_ = false;
 };
 

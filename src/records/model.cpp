@@ -30,10 +30,10 @@ int CompareNodeText(const std::wstring& a, const std::wstring& b) {
 
 TDocTree::TDocTree() = default;
 
-TTreeNode* TDocTree::Add(TTreeNode* parent, const std::wstring& text, int itemIndex, int image) {
+TTreeNode* TDocTree::Add(TTreeNode* parent, std::wstring text, int itemIndex, int image) {
     TTreeNode* owner = parent ? parent : &root_;
     auto node = std::make_unique<TTreeNode>();
-    node->text_ = text;
+    node->text_ = std::move(text);
     node->data_.index = itemIndex;
     node->image_ = node->selectedImage_ = image;
     node->parent_ = parent ? parent : &root_;
@@ -41,8 +41,9 @@ TTreeNode* TDocTree::Add(TTreeNode* parent, const std::wstring& text, int itemIn
     // After the last sibling whose text is not greater: equal texts keep insertion order.
     // The common case (captures and loads arrive mostly sorted) is the end of the list.
     auto pos = kids.end();
-    if (!kids.empty() && CompareNodeText(kids.back()->text_, text) > 0) {
-        pos = std::upper_bound(kids.begin(), kids.end(), text,
+    const std::wstring& shown = node->text_;
+    if (!kids.empty() && CompareNodeText(kids.back()->text_, shown) > 0) {
+        pos = std::upper_bound(kids.begin(), kids.end(), shown,
                                [](const std::wstring& t, const std::unique_ptr<TTreeNode>& n) {
                                    return CompareNodeText(t, n->text_) < 0;
                                });

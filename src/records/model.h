@@ -128,7 +128,7 @@ public:
     // Adds a node under parent (nullptr: top level) at its sorted place; equal texts
     // keep insertion order. The node's data refers to itemIndex; image is both its
     // image and its selected image.
-    TTreeNode* Add(TTreeNode* parent, const std::wstring& text, int itemIndex, int image = 0);
+    TTreeNode* Add(TTreeNode* parent, std::wstring text, int itemIndex, int image = 0);
     // Removes the node with its children.
     void Remove(TTreeNode* node);
     void Clear();

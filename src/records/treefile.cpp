@@ -7,6 +7,7 @@
 #include <xmllite.h>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -229,36 +230,50 @@ bool WriteTreeFile(const std::wstring& path, const TRecordModel& model, const st
 
 namespace {
 
-bool ReadAttribute(IXmlReader* r, const wchar_t* name, std::wstring& value) {
-    if (r->MoveToAttributeByName(name, nullptr) != S_OK) return false;
-    const wchar_t* v = nullptr;
-    UINT len = 0;
-    if (FAILED(r->GetValue(&v, &len))) return false;
-    value.assign(v, len);
-    return true;
-}
+// The attributes an item element may carry, in the order of their slots.
+enum TItemAttr { AText, APath, AImage, AExtand, ADocType, APlacement, AMonitor, AWorkArea, ABrowser, AWindow, ATab };
+constexpr std::array<std::wstring_view, 11> kItemAttrNames{
+    L"text",           L"path",         L"imageIndex",    L"extand",       L"docType",
+    attrs::kPlacement, attrs::kMonitor, attrs::kWorkArea, attrs::kBrowser, attrs::kBrowserWindow,
+    attrs::kTabIndex};
 
+// One pass over the element's attributes (a lookup by name would scan them once
+// per name); the value of each known one is copied before the reader moves on.
+// An attribute in a namespace is not one of them.
 TTreeFileItem ReadItem(IXmlReader* r, int depth) {
     TTreeFileItem p;
     p.depth = depth;
-    std::wstring image, extand, docType;
-    bool ok = ReadAttribute(r, L"text", p.text) && ReadAttribute(r, L"path", p.path) &&
-              ReadAttribute(r, L"imageIndex", image) && ReadAttribute(r, L"extand", extand) &&
-              ReadAttribute(r, L"docType", docType);
-    int unused = 0;
-    p.complete =
-        ok && TryParseInt(image, p.imageIndex) && TryParseInt(extand, unused) && TryParseInt(docType, p.docType);
-    // The extra attributes are optional: missing or damaged ones are left out.
-    std::wstring placement, monitor, workArea, browser, window, tab;
-    if (ReadAttribute(r, attrs::kPlacement, placement)) {
-        ReadAttribute(r, attrs::kMonitor, monitor);
-        ReadAttribute(r, attrs::kWorkArea, workArea);
-        p.extras.place = ParsePlacement(placement, monitor, workArea);
+    std::array<std::wstring, kItemAttrNames.size()> values;
+    unsigned found = 0;
+    for (HRESULT h = r->MoveToFirstAttribute(); h == S_OK; h = r->MoveToNextAttribute()) {
+        const wchar_t *name = nullptr, *uri = nullptr, *value = nullptr;
+        UINT nameLen = 0, uriLen = 0, valueLen = 0;
+        if (FAILED(r->GetLocalName(&name, &nameLen)) || FAILED(r->GetNamespaceUri(&uri, &uriLen)) || uriLen != 0)
+            continue;
+        std::wstring_view local(name, nameLen);
+        for (size_t k = 0; k < kItemAttrNames.size(); ++k) {
+            if (local != kItemAttrNames[k]) continue;
+            // A repeated attribute (not XML, but some readers let it through)
+            // keeps its first value.
+            if (!(found & (1u << k)) && SUCCEEDED(r->GetValue(&value, &valueLen))) {
+                values[k].assign(value, valueLen);
+                found |= 1u << k;
+            }
+            break;
+        }
     }
-    if (ReadAttribute(r, attrs::kBrowser, browser) && ReadAttribute(r, attrs::kBrowserWindow, window) &&
-        ReadAttribute(r, attrs::kTabIndex, tab))
-        p.extras.tab = ParseBrowserTab(browser, window, tab);
     r->MoveToElement();
+    auto has = [found](TItemAttr a) { return (found & (1u << a)) != 0; };
+    constexpr unsigned kRequired = (1u << AText) | (1u << APath) | (1u << AImage) | (1u << AExtand) | (1u << ADocType);
+    int unused = 0;
+    p.complete = (found & kRequired) == kRequired && TryParseInt(values[AImage], p.imageIndex) &&
+                 TryParseInt(values[AExtand], unused) && TryParseInt(values[ADocType], p.docType);
+    p.text = std::move(values[AText]);
+    p.path = std::move(values[APath]);
+    // The extra attributes are optional: missing or damaged ones are left out.
+    if (has(APlacement)) p.extras.place = ParsePlacement(values[APlacement], values[AMonitor], values[AWorkArea]);
+    if (has(ABrowser) && has(AWindow) && has(ATab))
+        p.extras.tab = ParseBrowserTab(values[ABrowser], values[AWindow], values[ATab]);
     return p;
 }
 
@@ -416,20 +431,20 @@ TTreeLoad ReadTreeXml(const std::string& bytes, TRecordModel& model, const TPump
     // whose parent was not taken.
     std::vector<TTreeNode*> parents;
     size_t built = 0;
-    for (const TTreeFileItem& p : parsed) {
+    for (TTreeFileItem& p : parsed) {
         if (!p.complete || p.depth > static_cast<int>(parents.size())) break;
         parents.resize(static_cast<size_t>(p.depth));
         TTreeNode* parent = parents.empty() ? nullptr : parents.back();
         int index = model.items.Append();
         TMyDoc& item = model.items.At(index);
         item.docType = p.docType;
-        item.path = p.path;
         item.groupKey = p.path;
+        item.path = std::move(p.path);
         item.title = p.text;
         item.imageIndex = p.imageIndex;
-        item.extras = p.extras;
+        item.extras = std::move(p.extras);
         model.NoteDocType(p.docType);
-        parents.push_back(model.all.Add(parent, p.text, index, p.imageIndex));
+        parents.push_back(model.all.Add(parent, std::move(p.text), index, p.imageIndex));
         if (pump) pump();
         ++built;
     }

@@ -154,6 +154,59 @@ TEST_F(MainWindowTest, TreesMirrorTheModelInOrderWithExpansionAndCategories) {
               (std::vector<std::wstring>{L"0", L"0", L"0"}));
 }
 
+// Each tab's tree shows the record loaded last once it is shown, whichever tab
+// was shown at the load; the shown tab's tree follows adds while the window is
+// hidden too.
+TEST_F(MainWindowTest, EveryTabShowsTheRecordLoadedLast) {
+    WriteRecord(L"Dec 01,2026_001", Item("alpha", "C:\\apps\\alpha.exe", 2));
+    WriteRecord(L"Dec 02,2026_001", Item("beta", "C:\\apps\\beta.exe", 2) + Item("gamma", "C:\\apps\\gamma.exe", 2));
+    Open();
+    auto tops = [&](int tab) {
+        HWND tv = window->TreeView(tab).Handle();
+        std::vector<std::wstring> out;
+        for (HTREEITEM it = TreeView_GetRoot(tv); it; it = TreeView_GetNextSibling(tv, it)) {
+            wchar_t text[64] = {};
+            TVITEMW item{};
+            item.mask = TVIF_TEXT;
+            item.hItem = it;
+            item.pszText = text;
+            item.cchTextMax = 64;
+            TreeView_GetItem(tv, &item);
+            out.push_back(text);
+        }
+        return out;
+    };
+    auto click = [&](int index) {
+        HWND list = window->RecordList().Handle();
+        ::SendMessageW(list, LB_SETSEL, FALSE, -1);
+        ::SendMessageW(list, LB_SETSEL, TRUE, index);
+        ::SendMessageW(list, LB_SETCARETINDEX, index, FALSE);
+        ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list));
+        Settle();
+    };
+    const std::vector<std::wstring> first{L"alpha"}, second{L"beta", L"gamma"};
+    EXPECT_EQ(tops(0), first);
+    window->SelectTab(1);
+    EXPECT_EQ(tops(1), first);
+    click(1);
+    EXPECT_EQ(tops(1), second);
+    window->SelectTab(0);
+    EXPECT_EQ(tops(0), second);
+    click(0);
+    EXPECT_EQ(tops(0), first);
+    window->SelectTab(1);
+    EXPECT_EQ(tops(1), first);
+    window->SelectTab(0);
+
+    ::ShowWindow(window->Handle(), SW_HIDE);
+    std::wstring file = dir / L"added while hidden.exe";
+    ASSERT_TRUE(WriteFileReplacing(file, "MZ"));
+    ::SendMessageW(window->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({file})), 0);
+    EXPECT_EQ(tops(0).size(), 2u);
+    EXPECT_EQ(static_cast<size_t>(window->Model().all.TopCount()), 2u);
+}
+
 TEST_F(MainWindowTest, MultipleSelectionWithCtrlAndShiftEscapeAndCtrlA) {
     WriteRecord(L"Dec 01,2026_001", Item("a", "C:\\a", 2) + Item("b", "C:\\b", 2, Item("b1", "C:\\b1", 2).c_str()) +
                                         Item("c", "C:\\c", 2) + Item("d", "C:\\d", 2));

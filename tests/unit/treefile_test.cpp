@@ -129,12 +129,30 @@ TEST(TreeFile, DamagedFilesLoadWhatTheyCan) {
         {"other root name", "<other>" + Item("a") + "</other>", TTreeLoad::Loaded, 1},
         {"utf-16 with mark", std::string("\xFF\xFE<\0r\0/\0>\0", 10), TTreeLoad::Loaded, 0},
         {"doctype refused", "<!DOCTYPE x [<!ENTITY e \"boom\">]><x/>", TTreeLoad::NotWellFormed, 0},
+        {"attributes in any order, unknown ones passed over",
+         Xml("<item docType=\"2\" color=\"red\" extand=\"-1\" imageIndex=\"1\" path=\"p\" text=\"a\"/>"),
+         TTreeLoad::Loaded, 1},
+        {"a text in a namespace is not the text",
+         Xml("<item xmlns:o=\"urn:other\" o:text=\"a\" path=\"p\" imageIndex=\"1\" extand=\"-1\" docType=\"2\"/>"),
+         TTreeLoad::Stopped, 0},
+        {"a name that only begins like one is not it",
+         Xml("<item texts=\"a\" path=\"p\" imageIndex=\"1\" extand=\"-1\" docType=\"2\"/>"), TTreeLoad::Stopped, 0},
     };
     for (const auto& c : cases) {
         TRecordModel m;
         EXPECT_EQ(ReadTreeXml(c.bytes, m), c.result) << c.name;
         EXPECT_EQ(m.all.NodeCount(), c.nodes) << c.name;
         EXPECT_EQ(m.items.Count(), c.nodes) << c.name;  // no node without its item and back
+    }
+    // XML has no duplicate attributes; a reader that lets one through (Wine's
+    // does) gives the first value, never the later one.
+    TRecordModel m;
+    TTreeLoad duplicate = ReadTreeXml(Xml("<item text=\"a\" text=\"b\" path=\"p\" imageIndex=\"1\" extand=\"-1\" "
+                                          "docType=\"2\" docType=\"x\"/>"),
+                                      m);
+    if (duplicate != TTreeLoad::NotWellFormed) {
+        ASSERT_EQ(m.all.TopCount(), 1);
+        EXPECT_EQ(m.all.Top(0)->Text(), L"a");
     }
 }
 
