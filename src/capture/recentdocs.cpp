@@ -32,17 +32,22 @@ std::optional<DWORD> TRecentDocuments::ScannedAttributes(const std::wstring& pat
 void TRecentDocuments::Add(const std::wstring& path) {
     // Most adds in Smart Record find the path there already: ask the set first.
     if (!present_.insert(ToLower(path)).second) return;
-    auto less = [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; };
+    std::string key = NodeSortKey(path);
     // Paths mostly arrive in order: the end is the common place.
-    if (list_.empty() || less(list_.back(), path)) {
-        if (list_.empty() || !EqualsNoCase(list_.back(), path)) list_.push_back(path), added_.push_back(path);
+    if (list_.empty() || keys_.back() < key) {
+        if (list_.empty() || !EqualsNoCase(list_.back(), path)) {
+            list_.push_back(path);
+            keys_.push_back(std::move(key));
+            added_.push_back(path);
+        }
         return;
     }
-    auto it = std::lower_bound(list_.begin(), list_.end(), path, less);
-    for (auto scan = it; scan != list_.end() && !less(path, *scan); ++scan)
-        if (EqualsNoCase(*scan, path)) return;
-    if (it != list_.begin() && EqualsNoCase(*std::prev(it), path)) return;
-    list_.insert(it, path);
+    size_t at = static_cast<size_t>(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin());
+    for (size_t scan = at; scan < list_.size() && !(key < keys_[scan]); ++scan)
+        if (EqualsNoCase(list_[scan], path)) return;
+    if (at > 0 && EqualsNoCase(list_[at - 1], path)) return;
+    list_.insert(list_.begin() + static_cast<std::ptrdiff_t>(at), path);
+    keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(at), std::move(key));
     added_.push_back(path);
 }
 

@@ -31,6 +31,7 @@ public:
     const std::vector<std::wstring>& List() const { return list_; }
     void Clear() {
         list_.clear();
+        keys_.clear();
         present_.clear();
         added_.clear();
         ++generation_;
@@ -48,6 +49,7 @@ public:
 
 private:
     std::vector<std::wstring> list_;
+    std::vector<std::string> keys_;             // each path's sort key, beside it
     std::unordered_set<std::wstring> present_;  // the list's paths lower-cased
     std::unordered_map<std::wstring, DWORD> attributes_;
     std::vector<std::wstring> added_;

@@ -28,6 +28,36 @@ int CompareNodeText(const std::wstring& a, const std::wstring& b) {
     return r == 0 ? a.compare(b) : r - CSTR_EQUAL;
 }
 
+std::string NodeSortKey(std::wstring_view text) {
+    std::string key;
+    if (!text.empty()) {
+        const int length = static_cast<int>(text.size());
+        key.resize(static_cast<size_t>(length) * 6 + 16);
+        int n = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(), length,
+                               reinterpret_cast<LPWSTR>(key.data()), static_cast<int>(key.size()));
+        if (n == 0 && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            n = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(), length, nullptr, 0);
+            key.resize(static_cast<size_t>(std::max(n, 0)));
+            n = n > 0 ? ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(), length,
+                                       reinterpret_cast<LPWSTR>(key.data()), n)
+                      : 0;
+        }
+        // The key ends with a zero byte, which a comparison needs no more than
+        // a string's end.
+        key.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
+        if (n > 0) return key;
+    }
+    // No key to be had: the code units, high byte first, order the text.
+    key.clear();
+    for (wchar_t c : text) key.push_back(static_cast<char>(c >> 8)), key.push_back(static_cast<char>(c & 0xFF));
+    return key;
+}
+
+const std::string& TTreeNode::SortKey() const {
+    if (sortKey_.empty() && !text_.empty()) sortKey_ = NodeSortKey(text_);
+    return sortKey_;
+}
+
 TDocTree::TDocTree() = default;
 
 TTreeNode* TDocTree::Add(TTreeNode* parent, std::wstring text, int itemIndex, int image) {
@@ -41,12 +71,11 @@ TTreeNode* TDocTree::Add(TTreeNode* parent, std::wstring text, int itemIndex, in
     // After the last sibling whose text is not greater: equal texts keep insertion order.
     // The common case (captures and loads arrive mostly sorted) is the end of the list.
     auto pos = kids.end();
-    const std::wstring& shown = node->text_;
-    if (!kids.empty() && CompareNodeText(kids.back()->text_, shown) > 0) {
-        pos = std::upper_bound(kids.begin(), kids.end(), shown,
-                               [](const std::wstring& t, const std::unique_ptr<TTreeNode>& n) {
-                                   return CompareNodeText(t, n->text_) < 0;
-                               });
+    const std::string& key = node->SortKey();
+    if (!kids.empty() && kids.back()->SortKey() > key) {
+        pos = std::upper_bound(
+            kids.begin(), kids.end(), key,
+            [](const std::string& k, const std::unique_ptr<TTreeNode>& n) { return k < n->SortKey(); });
     }
     TTreeNode* raw = node.get();
     TTreeNode* previous = pos == kids.begin() ? nullptr : std::prev(pos)->get();

@@ -75,6 +75,8 @@ struct TNodeData {
 class TTreeNode {
 public:
     const std::wstring& Text() const { return text_; }
+    // The key the node sorts among its siblings by (made when first asked for).
+    const std::string& SortKey() const;
     int Image() const { return image_; }
     int SelectedImage() const { return selectedImage_; }
     int StateIndex() const { return stateIndex_; }
@@ -109,6 +111,7 @@ public:
 private:
     friend class TDocTree;
     std::wstring text_;
+    mutable std::string sortKey_;
     int image_ = 0;
     int selectedImage_ = 0;
     int stateIndex_ = -1;
@@ -121,6 +124,10 @@ private:
 
 // Compares node texts the way a text-sorted tree view does (user locale, ignoring case).
 int CompareNodeText(const std::wstring& a, const std::wstring& b);
+// The text's sort key for that order: two texts compare as their keys do,
+// byte by byte, so a text kept with its key is compared without the locale
+// (which costs microseconds a time under a long list's binary search).
+std::string NodeSortKey(std::wstring_view text);
 
 class TDocTree {
 public:

@@ -40,6 +40,63 @@ TEST(Model, ChildrenSortLikeATextSortedTreeViewAndEqualTextsKeepOrder) {
     for (size_t i = 1; i < got.size(); ++i) EXPECT_LE(CompareNodeText(got[i - 1], got[i]), 0);
 }
 
+// Children are placed by their sort keys: every pair of texts must order by
+// key exactly as the locale compares them, or a tree would sort differently
+// from the way it did.
+TEST(Model, SortKeysOrderEveryPairAsTheLocaleCompares) {
+    const std::wstring texts[] = {L"",
+                                  L"a",
+                                  L"A",
+                                  L"ab",
+                                  L"a b",
+                                  L"a-b",
+                                  L"a'b",
+                                  L"co-op",
+                                  L"coop",
+                                  L"co op",
+                                  L"10",
+                                  L"9",
+                                  L"09",
+                                  L"1.txt",
+                                  L"1 .txt",
+                                  L"_x",
+                                  L"(1)",
+                                  L"[1]",
+                                  L"~",
+                                  L"\u00E4rger",
+                                  L"arger",
+                                  L"Arger",
+                                  L"\u00E9t\u00E9",
+                                  L"e\u0301te\u0301",
+                                  L"ete",
+                                  L"\u00C6on",
+                                  L"aeon",
+                                  L"stra\u00DFe",
+                                  L"strasse",
+                                  L"\uFF21BC",
+                                  L"ABC",
+                                  L"\u03A9mega",
+                                  L"\u4E2D\u6587",
+                                  L"\U0001F600 smile",
+                                  L"smile",
+                                  L"C:\\Users\\doc 10.txt",
+                                  L"C:\\Users\\doc 2.txt",
+                                  L"C:\\Users\\Doc 2.TXT",
+                                  L"c:\\users\\doc-2.txt",
+                                  L"https://example.com/a?b=1",
+                                  std::wstring(300, L'x') + L"a",
+                                  std::wstring(300, L'x') + L"B",
+                                  std::wstring(1, wchar_t(0xD800)) + L" lone",
+                                  L"tab\there"};
+    for (const std::wstring& a : texts)
+        for (const std::wstring& b : texts) {
+            int byLocale = CompareNodeText(a, b);
+            int byKey = NodeSortKey(a).compare(NodeSortKey(b));
+            EXPECT_EQ((byLocale > 0) - (byLocale < 0), (byKey > 0) - (byKey < 0))
+                << testing::PrintToString(a) << " / " << testing::PrintToString(b);
+        }
+}
+
 TEST(Model, ItemTableIsAppendOnlyAndRemovingANodeKeepsTheEntry) {
     TRecordModel m;
     int a = AddItem(m, L"a", 2);
