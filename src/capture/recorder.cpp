@@ -662,19 +662,25 @@ void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, co
 // outermost call and brought up to date from the paths the list took since: a
 // batch that adds thousands of programs and documents walks the list once,
 // not once for every program it adds.
+// A recent entry with its sort key, so that placing it among thousands of others
+// compares bytes instead of asking the locale at every step.
+struct TKeyedEntry {
+    std::string key;
+    std::wstring entry;
+};
+
 struct TRecorder::TRecentByProgram {
     unsigned generation = 0;
     size_t taken = 0;
     // Lower-cased program -> the entries whose target it opens, sorted as the list.
-    std::unordered_map<std::wstring, std::vector<std::wstring>> byProgram;
+    std::unordered_map<std::wstring, std::vector<TKeyedEntry>> byProgram;
     // Lower-cased target -> the first entry (in the list's order) leading to it.
-    std::unordered_map<std::wstring, std::wstring> firstByTarget;
+    std::unordered_map<std::wstring, TKeyedEntry> firstByTarget;
 };
 
 // The targets of the recent documents opened by the program appKey (lower-cased)
 // that stand in the list before the program's own entry.
 std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKey) {
-    auto less = [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; };
     if (!recentByProgram_ || recentByProgram_->generation != recent_.Generation()) {
         recentByProgram_ = std::make_unique<TRecentByProgram>();
         recentByProgram_->generation = recent_.Generation();
@@ -682,11 +688,15 @@ std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKe
     TRecentByProgram& r = *recentByProgram_;
     auto take = [&](const std::wstring& entry, bool inOrder) {
         std::wstring target = Resolve(entry);
-        std::vector<std::wstring>& docs = r.byProgram[Lt(ProgramOf(target))];
+        TKeyedEntry keyed{NodeSortKey(entry), entry};
+        std::vector<TKeyedEntry>& docs = r.byProgram[Lt(ProgramOf(target))];
         // As the list places them: before entries that compare equal.
-        docs.insert(inOrder ? docs.end() : std::lower_bound(docs.begin(), docs.end(), entry, less), entry);
-        auto [first, fresh] = r.firstByTarget.try_emplace(Lt(target), entry);
-        if (!fresh && !inOrder && !less(first->second, entry)) first->second = entry;
+        auto at = inOrder ? docs.end()
+                          : std::lower_bound(docs.begin(), docs.end(), keyed.key,
+                                             [](const TKeyedEntry& d, const std::string& k) { return d.key < k; });
+        auto [first, fresh] = r.firstByTarget.try_emplace(Lt(target), keyed);
+        if (!fresh && !inOrder && !(first->second.key < keyed.key)) first->second = keyed;
+        docs.insert(at, std::move(keyed));
     };
     const std::vector<std::wstring>& added = recent_.Added();
     if (r.taken == 0) {
@@ -699,9 +709,9 @@ std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKe
     auto docs = r.byProgram.find(appKey);
     if (docs == r.byProgram.end()) return targets;
     auto stop = r.firstByTarget.find(appKey);
-    for (const std::wstring& entry : docs->second) {
-        if (stop != r.firstByTarget.end() && !less(entry, stop->second)) break;
-        targets.push_back(Resolve(entry));
+    for (const TKeyedEntry& d : docs->second) {
+        if (stop != r.firstByTarget.end() && !(d.key < stop->second.key)) break;
+        targets.push_back(Resolve(d.entry));
     }
     if (scopeDepth_ == 0) recentByProgram_.reset();
     return targets;
