@@ -182,9 +182,17 @@ void TDocTreeView::SyncExpansion() {
     syncing_ = false;
 }
 
-void TDocTreeView::ExpandAll(bool expand) {
+void TDocTreeView::ExpandAll(bool expand, const std::function<bool()>& step) {
     BuildIfStale();
     HoldRedraw(true);
+    // The walk is told as a whole by the caller, not node by node.
+    bool was = syncing_;
+    syncing_ = true;
+    // A shown control paints its scroll bars at each change even with redraw
+    // off (5 ms a node under Wine): for the walk it is marked hidden, as
+    // WM_SETREDRAW does for other windows, and painted whole at the end.
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    if (style & WS_VISIBLE) ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~WS_VISIBLE);
     // Parents before their children, so each child is on screen when it is reached.
     std::vector<TTreeNode*> stack;
     for (auto it = tree_->TopNodes().rbegin(); it != tree_->TopNodes().rend(); ++it) stack.push_back(it->get());
@@ -193,12 +201,21 @@ void TDocTreeView::ExpandAll(bool expand) {
         stack.pop_back();
         if (!n->HasChildren()) continue;
         if (expand) Fill(n);
+        // The control tells of expansions it makes itself, not of these.
+        n->SetExpanded(expand);
+        // The state is set rather than the item expanded: an expansion also
+        // scrolls the control to show the children, each time.
         if (n->viewItem)
-            TreeView_Expand(hwnd_, static_cast<HTREEITEM>(n->viewItem), expand ? TVE_EXPAND : TVE_COLLAPSE);
-        if (expand || n->viewFilled)
-            for (auto it = n->Children().rbegin(); it != n->Children().rend(); ++it) stack.push_back(it->get());
+            TreeView_SetItemState(hwnd_, static_cast<HTREEITEM>(n->viewItem),
+                                  expand ? TVIS_EXPANDED | TVIS_EXPANDEDONCE : 0,
+                                  TVIS_EXPANDED | (expand ? TVIS_EXPANDEDONCE : 0));
+        for (auto it = n->Children().rbegin(); it != n->Children().rend(); ++it) stack.push_back(it->get());
+        if (step && !step()) break;
     }
+    syncing_ = was;
+    if (style & WS_VISIBLE) ::SetWindowLongPtrW(hwnd_, GWL_STYLE, ::GetWindowLongPtrW(hwnd_, GWL_STYLE) | WS_VISIBLE);
     HoldRedraw(false);
+    if (style & WS_VISIBLE) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 TTreeNode* TDocTreeView::NodeOf(HTREEITEM item) const {

@@ -37,7 +37,8 @@ public:
     void HoldRedraw(bool hold);
     // Expands or collapses the items as the model's nodes say.
     void SyncExpansion();
-    void ExpandAll(bool expand);
+    // step runs after each node; it returns false to end the walk there.
+    void ExpandAll(bool expand, const std::function<bool()>& step = {});
     // Expands or collapses one node, putting it and its children on screen first.
     void Expand(TTreeNode* node, bool expand);
 

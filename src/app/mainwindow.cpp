@@ -123,6 +123,7 @@ void TQuilmarWindow::OnCreate() {
         PumpPendingMessages();
         records_->NodeExpansionChanged(n, expanded);
     };
+    trees_.onExpandedAll = [this] { records_->TreeExpansionChanged(); };
     ApplyTextSize(settings_.window.textSize);
     CreateDialogs();
     filterList_.Create(self, font_.get());

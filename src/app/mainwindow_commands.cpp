@@ -114,7 +114,7 @@ void TQuilmarWindow::ExecuteCommand(unsigned id) {
         case CmSaveAsNewRecord: records_->SaveOpenRecord(TSaveRule::New); return;
         case CmRecord: BtnRecClick(); return;
         case CmFullExpand:
-        case CmFullCollapse: trees_.ExpandAll(id == CmFullExpand); return;
+        case CmFullCollapse: trees_.ExpandAll(id == CmFullExpand, &progress_); return;
         case CmHelp: ShowHelp(); return;
         case CmHomePage: ShellOpen(Handle(), L"open", kHomePage); return;
         case CmOnlineGuide: ShellOpen(Handle(), L"open", kOnlineGuide, {}, SW_SHOWMAXIMIZED); return;

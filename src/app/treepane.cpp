@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/guarded.h"
+#include "base/scope_exit.h"
 #include "base/strings.h"
 #include "capture/links.h"
 #include "capture/pathutil.h"
@@ -118,8 +119,38 @@ void TDocTreePane::SetTreeFont(HFONT font) {
     for (auto& t : trees_) ::SendMessageW(t.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-void TDocTreePane::ExpandAll(bool expand) {
-    for (int t : {0, 2, 3, 1}) trees_[t].ExpandAll(expand);
+void TDocTreePane::ExpandAll(bool expand, IProgress* progress) {
+    // Below this many nodes the walk is over before a panel would be seen.
+    constexpr int kShowProgressFrom = 5000;
+    constexpr int kGaugeEvery = 256;
+    int total = 0;
+    for (const auto& t : trees_) total += t.Tree().NodeCount();
+    // The walk tells its changes once, at its end (or where Stop ended it).
+    scope_exit told([this] {
+        if (onExpandedAll) onExpandedAll();
+    });
+    if (!progress || total < kShowProgressFrom) {
+        for (int t : {0, 2, 3, 1}) trees_[t].ExpandAll(expand);
+        return;
+    }
+    progress->ClearStopRequest();
+    progress->ShowProgress(true);
+    scope_exit hide([progress] {
+        progress->ClearStopRequest();
+        progress->ShowProgress(false);
+    });
+    progress->SetCaption(expand ? L"Full Expand" : L"Full Collapse");
+    progress->SetGauge(0, total);
+    int done = 0;
+    auto step = [&] {
+        if (++done % kGaugeEvery == 0) progress->SetGauge(done, total);
+        progress->Pump();
+        return !progress->StopRequested();
+    };
+    for (int t : {0, 2, 3, 1}) {
+        trees_[t].ExpandAll(expand, step);
+        if (progress->StopRequested()) break;
+    }
 }
 
 void TDocTreePane::ShowSearch(bool show) {

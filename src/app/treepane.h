@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/doctreeview.h"
+#include "base/progress.h"
 #include "records/model.h"
 #include "ui/tabstrip.h"
 
@@ -46,7 +47,8 @@ public:
     }
     void SetTreeFont(HFONT font);
     // Expands or collapses every node of every tree, the All tree first.
-    void ExpandAll(bool expand);
+    // A large record shows its progress, pumping messages (Stop ends it there).
+    void ExpandAll(bool expand, IProgress* progress = nullptr);
     // Selects the item with this path in the All tree (a child's group is
     // expanded); a folder group is matched by its group key.
     void SelectItemByPath(const std::wstring& path);
@@ -65,6 +67,7 @@ public:
     std::function<void()> onDoubleClick;
     std::function<void(POINT screen)> onContextMenu;
     std::function<void(TTreeNode*, bool expanded)> onExpanded;  // by the user, in the All tree
+    std::function<void()> onExpandedAll;                        // by Full Expand or Full Collapse
     std::function<void(TTreeNode*)> onHover;                    // a new node under the pointer
 
 private:

@@ -343,4 +343,12 @@ void TRecordStore::NodeExpansionChanged(TTreeNode* node, bool expanded) {
     WriteExpansionFile(SideFile(currentRecordPath_, kExpansionFileExt), model_.all);
 }
 
+void TRecordStore::TreeExpansionChanged() {
+    model_.all.ForEachNode([this](TTreeNode* n) {
+        if (model_.items.IsValid(n->Index())) model_.items.At(n->Index()).expanded = n->Expanded();
+    });
+    if (treeRebuild_ || searching_ || currentRecordPath_.empty()) return;
+    WriteExpansionFile(SideFile(currentRecordPath_, kExpansionFileExt), model_.all);
+}
+
 }  // namespace qm

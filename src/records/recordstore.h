@@ -104,6 +104,9 @@ public:
 
     // The All tree's node was expanded or collapsed by the user.
     void NodeExpansionChanged(TTreeNode* node, bool expanded);
+    // Any node of the All tree may have been expanded or collapsed (Full Expand,
+    // Full Collapse): the expansion file is written once for all of them.
+    void TreeExpansionChanged();
 
     const std::wstring& CurrentRecordPath() const { return currentRecordPath_; }
     void SetCurrentRecordPath(const std::wstring& path) { currentRecordPath_ = path; }

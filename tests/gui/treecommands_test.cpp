@@ -247,6 +247,74 @@ TEST_F(TreeCommands, TheAddItemsDialogAddsAnInstalledProgramAndATypedAddress) {
     RemoveTree(menuFolder);
 }
 
+// Full Expand of a large record shows its progress and keeps the window
+// answering as it goes (under the busy guard); Stop ends it where it is, and
+// Full Collapse puts every node back.
+TEST_F(TreeCommands, FullExpandOfALargeRecordShowsProgressAndStops) {
+    std::string items;
+    for (int p = 0; p < 1500; ++p) {
+        std::string docs;
+        for (int d = 0; d < 3; ++d)
+            docs += Item(("doc " + std::to_string(p) + "-" + std::to_string(d) + ".txt").c_str(),
+                         ("C:\\docs\\doc " + std::to_string(p) + "-" + std::to_string(d) + ".txt").c_str(), 2);
+        items += Item(("program " + std::to_string(p)).c_str(), ("C:\\apps\\p" + std::to_string(p) + ".exe").c_str(), 2,
+                      docs.c_str());
+    }
+    WriteRecord(L"Dec 01,2026_001", items);
+    Open();
+    struct TSeen {
+        TQuilmarWindow* window = nullptr;
+        int ticks = 0;
+        bool shown = false, busy = false, stop = false;
+        std::wstring caption;
+    };
+    static TSeen seen;
+    seen = TSeen{};
+    seen.window = window.get();
+    auto watch = [](HWND, UINT, UINT_PTR, DWORD) {
+        ++seen.ticks;
+        seen.shown = seen.shown || seen.window->Progress().Shown();
+        seen.busy = seen.busy || seen.window->Busy().Busy();
+        if (seen.caption.empty()) seen.caption = seen.window->Progress().HintText();
+        if (seen.stop) seen.window->Progress().RequestStop();
+    };
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 1, watch);
+    window->RunCommand(CmFullExpand);
+    ::KillTimer(nullptr, timer);
+    EXPECT_GT(seen.ticks, 0) << "no message was handled during the expansion";
+    EXPECT_TRUE(seen.shown);
+    EXPECT_TRUE(seen.busy);
+    EXPECT_EQ(seen.caption, L"Full Expand");
+    EXPECT_FALSE(window->Progress().Shown());
+    TDocTree& all = window->Model().all;
+    for (const auto& top : all.TopNodes()) ASSERT_TRUE(top->Expanded()) << WideToUtf8(top->Text());
+    HWND tv = window->TreeView(0).Handle();
+    EXPECT_EQ(TreeView_GetCount(tv), 6000u);
+
+    // The expansion file was written once for the whole walk, and says so.
+    const std::wstring expansion = JoinPath(records, L"Dec 01,2026_001.quilmartreesel");
+    auto lines = ReadListFile(expansion).value_or(std::vector<std::wstring>{});
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), L"1"), static_cast<std::ptrdiff_t>(lines.size()));
+    window->RunCommand(CmFullCollapse);
+    for (const auto& top : all.TopNodes()) ASSERT_FALSE(top->Expanded());
+    lines = ReadListFile(expansion).value_or(std::vector<std::wstring>{});
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), L"1"), 0);
+    EXPECT_FALSE(lines.empty());
+
+    // Stopped at the first message: the walk ends long before the last node.
+    seen = TSeen{};
+    seen.window = window.get();
+    seen.stop = true;
+    timer = ::SetTimer(nullptr, 0, 1, watch);
+    window->RunCommand(CmFullExpand);
+    ::KillTimer(nullptr, timer);
+    ASSERT_GT(seen.ticks, 0);
+    EXPECT_FALSE(all.TopNodes().back()->Expanded());
+    EXPECT_FALSE(window->Progress().Shown());
+    EXPECT_FALSE(window->Progress().StopRequested());
+}
+
 }  // namespace
 }  // namespace qm
 
