@@ -126,7 +126,9 @@ void TDocTreePane::ExpandAll(bool expand, IProgress* progress) {
     int total = 0;
     for (const auto& t : trees_) total += t.Tree().NodeCount();
     // The walk tells its changes once, at its end (or where Stop ended it).
+    // A tab chosen during the walk is the one shown after it.
     scope_exit told([this] {
+        UpdateTabs();
         if (onExpandedAll) onExpandedAll();
     });
     if (!progress || total < kShowProgressFrom) {

@@ -313,6 +313,22 @@ TEST_F(TreeCommands, FullExpandOfALargeRecordShowsProgressAndStops) {
     EXPECT_FALSE(all.TopNodes().back()->Expanded());
     EXPECT_FALSE(window->Progress().Shown());
     EXPECT_FALSE(window->Progress().StopRequested());
+
+    // A tab chosen during the walk is the only tree shown after it.
+    window->RunCommand(CmFullCollapse);
+    static bool switched;
+    switched = false;
+    timer = ::SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (!switched) seen.window->SelectTab(1);
+        switched = true;
+    });
+    seen = TSeen{};
+    seen.window = window.get();
+    window->RunCommand(CmFullExpand);
+    ::KillTimer(nullptr, timer);
+    ASSERT_TRUE(switched);
+    for (int tab = 0; tab < 4; ++tab)
+        EXPECT_EQ(::IsWindowVisible(window->TreeView(tab).Handle()) != FALSE, tab == 1) << tab;
 }
 
 }  // namespace
