@@ -30,6 +30,36 @@ namespace {
 using namespace test;
 using MainWindowTest = TMainWindowFixture;
 
+// A tree item's text, with "+" after it when markExpanded and it is expanded.
+std::wstring ItemText(HWND tv, HTREEITEM it, bool markExpanded = false) {
+    wchar_t text[64] = {};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT | TVIF_STATE;
+    item.hItem = it;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    item.stateMask = TVIS_EXPANDED;
+    TreeView_GetItem(tv, &item);
+    return std::wstring(text) + (markExpanded && (item.state & TVIS_EXPANDED) ? L"+" : L"");
+}
+
+std::vector<std::wstring> TopTexts(HWND tv, bool markExpanded = false) {
+    std::vector<std::wstring> out;
+    for (HTREEITEM it = TreeView_GetRoot(tv); it; it = TreeView_GetNextSibling(tv, it))
+        out.push_back(ItemText(tv, it, markExpanded));
+    return out;
+}
+
+// A click on the record at index, as the list tells the window of it.
+void ClickRecord(TQuilmarWindow& window, int index) {
+    HWND list = window.RecordList().Handle();
+    ::SendMessageW(list, LB_SETSEL, FALSE, -1);
+    ::SendMessageW(list, LB_SETSEL, TRUE, index);
+    ::SendMessageW(list, LB_SETCARETINDEX, index, FALSE);
+    ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+}
+
 TEST_F(MainWindowTest, FreshStartUsesTheDefaultBoundsAndLayout) {
     Open();
     int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
@@ -112,32 +142,12 @@ TEST_F(MainWindowTest, TreesMirrorTheModelInOrderWithExpansionAndCategories) {
     ASSERT_TRUE(WriteListFile(JoinPath(records, L"Dec 01,2026_001.quilmartreesel"), {L"0", L"1", L"0"}));
     Open();
     HWND tv = window->TreeView(0).Handle();
-    std::vector<std::wstring> shown;
-    for (HTREEITEM it = TreeView_GetRoot(tv); it; it = TreeView_GetNextSibling(tv, it)) {
-        wchar_t text[64] = {};
-        TVITEMW item{};
-        item.mask = TVIF_TEXT | TVIF_STATE;
-        item.hItem = it;
-        item.pszText = text;
-        item.cchTextMax = 64;
-        item.stateMask = TVIS_EXPANDED;
-        TreeView_GetItem(tv, &item);
-        shown.push_back(std::wstring(text) + ((item.state & TVIS_EXPANDED) ? L"+" : L""));
-    }
-    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Docs", L"example.com+", L"notepad"}));
+    EXPECT_EQ(TopTexts(tv, true), (std::vector<std::wstring>{L"Docs", L"example.com+", L"notepad"}));
     HTREEITEM notepad = TreeView_GetNextSibling(tv, TreeView_GetNextSibling(tv, TreeView_GetRoot(tv)));
     // A collapsed node's children go on screen when it is first expanded.
     EXPECT_EQ(TreeView_GetChild(tv, notepad), nullptr);
     window->TreeView(0).Expand(window->Model().all.Top(2), true);
-    HTREEITEM firstChild = TreeView_GetChild(tv, notepad);
-    wchar_t text[64] = {};
-    TVITEMW item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = firstChild;
-    item.pszText = text;
-    item.cchTextMax = 64;
-    TreeView_GetItem(tv, &item);
-    EXPECT_STREQ(text, L"a.txt");
+    EXPECT_EQ(ItemText(tv, TreeView_GetChild(tv, notepad)), L"a.txt");
     window->TreeView(0).Expand(window->Model().all.Top(2), false);
     // A category tree is built when it is first needed.
     for (int tab : {1, 2, 3}) window->TreeView(tab).ExpandAll(true);
@@ -161,28 +171,9 @@ TEST_F(MainWindowTest, EveryTabShowsTheRecordLoadedLast) {
     WriteRecord(L"Dec 01,2026_001", Item("alpha", "C:\\apps\\alpha.exe", 2));
     WriteRecord(L"Dec 02,2026_001", Item("beta", "C:\\apps\\beta.exe", 2) + Item("gamma", "C:\\apps\\gamma.exe", 2));
     Open();
-    auto tops = [&](int tab) {
-        HWND tv = window->TreeView(tab).Handle();
-        std::vector<std::wstring> out;
-        for (HTREEITEM it = TreeView_GetRoot(tv); it; it = TreeView_GetNextSibling(tv, it)) {
-            wchar_t text[64] = {};
-            TVITEMW item{};
-            item.mask = TVIF_TEXT;
-            item.hItem = it;
-            item.pszText = text;
-            item.cchTextMax = 64;
-            TreeView_GetItem(tv, &item);
-            out.push_back(text);
-        }
-        return out;
-    };
+    auto tops = [&](int tab) { return TopTexts(window->TreeView(tab).Handle()); };
     auto click = [&](int index) {
-        HWND list = window->RecordList().Handle();
-        ::SendMessageW(list, LB_SETSEL, FALSE, -1);
-        ::SendMessageW(list, LB_SETSEL, TRUE, index);
-        ::SendMessageW(list, LB_SETCARETINDEX, index, FALSE);
-        ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(list));
+        ClickRecord(*window, index);
         Settle();
     };
     const std::vector<std::wstring> first{L"alpha"}, second{L"beta", L"gamma"};
@@ -599,15 +590,8 @@ TEST_F(MainWindowTest, ARecordListClickDuringARunIsTakenAfterIt) {
     std::wstring editor = dir / L"editor.exe";
     ASSERT_TRUE(WriteFileReplacing(editor, "MZ"));
     apps.apps = {{editor, L"Editor"}};
-    HWND list = window->RecordList().Handle();
-    apps.duringScan = [&] {
-        // The user clicks the first record while the run goes on.
-        ::SendMessageW(list, LB_SETSEL, FALSE, -1);
-        ::SendMessageW(list, LB_SETSEL, TRUE, 0);
-        ::SendMessageW(list, LB_SETCARETINDEX, 0, FALSE);
-        ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(list));
-    };
+    // The user clicks the first record while the run goes on.
+    apps.duringScan = [&] { ClickRecord(*window, 0); };
     window->RunCommand(CmRecord);
     apps.duringScan = nullptr;
     // The run saved its new record, not the clicked one.
