@@ -115,10 +115,8 @@ public:
     bool Current() const {
         const TRecordModel& m = r_.model_;
         return itemsRev_ == m.items.Revision() && allRev_ == m.all.Revision() && docRev_ == m.doc.Revision() &&
-               pathRev_ == m.path.Revision() && !Bounded();
+               pathRev_ == m.path.Revision();
     }
-    // Past 5000 top-level nodes only the first 5000 count: rebuilt for each question.
-    bool Bounded() const { return r_.model_.all.TopCount() > kWalkLimit; }
     void Synced() {
         const TRecordModel& m = r_.model_;
         itemsRev_ = m.items.Revision();
@@ -137,18 +135,20 @@ public:
         itemPaths_.Add(Lt(newPath));
     }
 
+    // Of the All tree only the first 5000 top-level nodes, with what lies under
+    // them, count; a node sorted in among them pushes the last one out.
     void NodeAdded(const TDocTree& tree, TTreeNode* node) {
+        if (&tree == &r_.model_.all) {
+            if (node->Level() == 0 ? !TopCounts(node) : !Counts(node)) return;
+        }
         texts_[&tree][Lt(node->Text())].push_back(node);
         if (&tree != &r_.model_.all) return;
         Refresh(node);
         if (node->Parent() && node->Parent()->Parent()) Refresh(node->Parent());
     }
-    // Recomputes what a node of the All tree contributes (its item or children changed).
-    void Refresh(TTreeNode* node) {
-        auto& c = contrib_[node];
-        Drop(node, c);
-        c = Compute(node);
-        Put(node, c);
+    // A node of the All tree whose item or children changed.
+    void NodeChanged(TTreeNode* node) {
+        if (Counts(node)) Refresh(node);
     }
 
     // Item-table lookups.
@@ -179,6 +179,49 @@ private:
         bool any = false;
         std::wstring location, app, explorer, recorded, recent, top;
     };
+
+    // Recomputes what a node of the All tree contributes.
+    void Refresh(TTreeNode* node) {
+        auto& c = contrib_[node];
+        Drop(node, c);
+        c = Compute(node);
+        Put(node, c);
+    }
+
+    bool Counts(const TTreeNode* node) const {
+        const TDocTree& all = r_.model_.all;
+        if (all.TopCount() <= kWalkLimit) return true;
+        while (node->Parent() && node->Parent()->Parent()) node = node->Parent();
+        return all.SiblingIndex(node) < kWalkLimit;
+    }
+
+    // A top-level node just added: whether it counts, the node it pushed past
+    // the bound no longer counting.
+    bool TopCounts(const TTreeNode* node) {
+        const TDocTree& all = r_.model_.all;
+        if (all.TopCount() <= kWalkLimit) return true;
+        if (all.SiblingIndex(node) >= kWalkLimit) return false;
+        Uncount(all.Top(kWalkLimit));
+        return true;
+    }
+
+    void Uncount(TTreeNode* top) {
+        std::vector<TTreeNode*> stack{top};
+        auto& texts = texts_[&r_.model_.all];
+        while (!stack.empty()) {
+            TTreeNode* n = stack.back();
+            stack.pop_back();
+            if (auto c = contrib_.find(n); c != contrib_.end()) {
+                Drop(n, c->second);
+                contrib_.erase(c);
+            }
+            if (auto t = texts.find(Lt(n->Text())); t != texts.end()) {
+                std::erase(t->second, n);
+                if (t->second.empty()) texts.erase(t);
+            }
+            for (const auto& child : n->Children()) stack.push_back(child.get());
+        }
+    }
 
     void Build() {
         TRecordModel& m = r_.model_;
@@ -622,7 +665,7 @@ void TRecorder::BuildNode(const std::wstring& rawPath, const std::wstring& rawTi
         SetItemPath(n, key);
         copy.path = itemPath;
         child = AppendItem(std::move(copy));
-        Index().Refresh(allGroup);
+        Index().NodeChanged(allGroup);
         Index().Synced();
     }
     int childImage = docType == kDocWebPage ? kImageWebPage : docType == kDocFolder ? kImageFolder : ImageRule(caption);

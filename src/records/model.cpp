@@ -109,8 +109,12 @@ void TDocTree::Clear() {
 int TDocTree::SiblingIndex(const TTreeNode* node) const {
     if (!node || !node->parent_) return -1;
     const auto& kids = node->parent_->children_;
-    for (size_t i = 0; i < kids.size(); ++i)
-        if (kids[i].get() == node) return static_cast<int>(i);
+    // Siblings stay in key order, so the node is among those of its own key.
+    const std::string& key = node->SortKey();
+    auto less = [](const std::unique_ptr<TTreeNode>& n, const std::string& k) { return n->SortKey() < k; };
+    for (auto it = std::lower_bound(kids.begin(), kids.end(), key, less); it != kids.end() && (*it)->SortKey() == key;
+         ++it)
+        if (it->get() == node) return static_cast<int>(it - kids.begin());
     return -1;
 }
 

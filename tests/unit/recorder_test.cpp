@@ -354,6 +354,64 @@ TEST_F(Recorder, LookupsFollowChangesMadeOutsideTheRecorder) {
     }
 }
 
+// Past 5000 top-level nodes only the first 5000 count. Within one batch the
+// lookups follow the adds (a node sorted in among them pushes the last one
+// out, one sorted after them is not looked at) and must answer exactly as
+// lookups made afresh from the finished tree.
+TEST_F(Recorder, PastTheBoundABatchAnswersAsAFreshLookAtTheTree) {
+    auto number = [](int i) {
+        std::wstring n = std::to_wstring(i);
+        return std::wstring(4 - n.size(), L'0') + n;
+    };
+    for (int i = 0; i < kWalkLimit; ++i) {
+        std::wstring name = L"m" + number(i);
+        int n = model.items.Append();
+        model.items.At(n).path = files / (name + L".exe");
+        model.items.At(n).title = name;
+        model.all.Add(nullptr, name, n);
+    }
+    const std::wstring a1 = MakeFile(L"a1.exe"), a2 = MakeFile(L"a2.exe"), z1 = MakeFile(L"z1.exe");
+    const std::wstring early = L"https://a.example/page", late = L"https://zz.example/page";
+    const std::wstring probes[] = {files / L"m0000.exe",
+                                   files / L"m4996.exe",
+                                   files / L"m4997.exe",
+                                   files / L"m4998.exe",
+                                   files / L"m4999.exe",
+                                   a1,
+                                   a2,
+                                   z1,
+                                   early,
+                                   late};
+    auto answers = [&] {
+        std::vector<std::string> out;
+        for (const auto& p : probes)
+            out.push_back(std::to_string(recorder.IsApplicationRecorded(p, L"")) +
+                          std::to_string(recorder.IsRecordedPath(p, L"")) +
+                          std::to_string(recorder.IsRecordedLocation(p)) +
+                          std::to_string(recorder.CheckIfRecentDocInTreeNode(p)));
+        return out;
+    };
+    std::vector<std::string> during;
+    {
+        TRecorder::TBatch batch(recorder);
+        EXPECT_TRUE(recorder.IsApplicationRecorded(files / L"m4999.exe", L""));
+        recorder.AddLocation(z1, L"z1");    // after the bound: not looked at
+        recorder.AddLocation(a1, L"a1");    // pushes m4999 out
+        recorder.AddLocation(early, L"A");  // its host group pushes m4998 out
+        recorder.AddLocation(late, L"Z");   // its host group lies past the bound
+        recorder.AddLocation(a2, L"a2");    // pushes m4997 out
+        during = answers();
+    }
+    EXPECT_EQ(answers(), during);
+    struct Case {
+        size_t probe;
+        bool recorded;
+    } cases[] = {{0, true}, {1, true}, {2, false}, {3, false}, {4, false},
+                 {5, true}, {6, true}, {7, false}, {8, true},  {9, false}};
+    for (const Case& c : cases) EXPECT_EQ(recorder.IsRecordedPath(probes[c.probe], L""), c.recorded) << probes[c.probe];
+    EXPECT_EQ(model.all.TopCount(), kWalkLimit + 5);
+}
+
 TEST_F(Recorder, StartupFilterRowsAreShownWhenAsked) {
     options.filterPCStart = true;
     options.displayPCStartFilterList = true;
