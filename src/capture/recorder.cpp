@@ -144,7 +144,9 @@ public:
         texts_[&tree][Lt(node->Text())].push_back(node);
         if (&tree != &r_.model_.all) return;
         Refresh(node);
-        if (node->Parent() && node->Parent()->Parent()) Refresh(node->Parent());
+        // What a parent contributes changes with its first child only.
+        TTreeNode* parent = node->Parent();
+        if (parent && parent->Parent() && parent->ChildCount() == 1) Refresh(parent);
     }
     // A node of the All tree whose item or children changed.
     void NodeChanged(TTreeNode* node) {
