@@ -14,7 +14,11 @@ void TItemImages::LoadInstalledPrograms() {
 std::wstring TItemImages::InstalledName(const std::wstring& path) { return installed_.Name(path); }
 
 int TItemImages::IconOf(const std::wstring& path, const std::wstring& title) {
-    return RegisterIcon(path, model_.Images(), title);
+    if (sharedGeneration_ != model_.ImagesGeneration()) {
+        shared_.Clear();
+        sharedGeneration_ = model_.ImagesGeneration();
+    }
+    return RegisterIcon(path, model_.Images(), title, &shared_);
 }
 
 }  // namespace qm

@@ -24,6 +24,9 @@ private:
     TRecordModel& model_;
     TDocTreePane& trees_;
     TInstalledPrograms installed_;
+    // Icons of file types that draw one for all their files, for the current list.
+    TSharedIcons shared_;
+    unsigned sharedGeneration_ = 0;
 };
 
 }  // namespace qm

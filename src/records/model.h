@@ -203,7 +203,12 @@ public:
 
     HIMAGELIST Images() const { return images_.get(); }
     // Replaces the item image list (the model owns the new one).
-    void SetImages(HIMAGELIST list) { images_.reset(list); }
+    void SetImages(HIMAGELIST list) {
+        images_.reset(list);
+        ++imagesGeneration_;
+    }
+    // Changes with every replacement of the image list.
+    unsigned ImagesGeneration() const { return imagesGeneration_; }
 
     void ClearTrees();
     void ClearAll();  // trees and item table
@@ -218,6 +223,7 @@ public:
 private:
     bool webPageTabVisible_ = false;
     unique_himagelist images_;
+    unsigned imagesGeneration_ = 0;
 };
 
 }  // namespace qm

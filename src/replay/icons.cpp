@@ -3,7 +3,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "base/files.h"
+#include "base/registry.h"
 #include "base/pathtext.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
@@ -59,16 +62,29 @@ int Lookup(const TKnown* table, size_t n, const std::wstring& key) {
     return -1;
 }
 
-int ShellIcon(const std::wstring& path, const std::wstring& name, HIMAGELIST list) {
+int ShellIcon(const std::wstring& path, const std::wstring& name, HIMAGELIST list, TSharedIcons* shared) {
     bool exists = IsValidDrivePath(path) && PathExists(path);  // no redirection guard here
     if (!exists) return 12;
     int place = Lookup(kShellPlaces, std::size(kShellPlaces), ToLower(Trim(name)));
     if (place >= 0) return place;
+    std::wstring ext = ExtensionOf(path);
+    if (shared && !shared->SharedByType(ext)) shared = nullptr;
+    if (shared)
+        if (int kept = shared->Find(ext, list); kept >= 0) return kept;
     SHFILEINFOW info{};
     if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon) return 12;
     unique_hicon icon(info.hIcon);
     int index = ImageList_ReplaceIcon(list, -1, icon.get());
-    return index >= 0 ? index : 12;
+    if (index < 0) return 12;
+    if (shared) shared->Keep(ext, index);
+    return index;
+}
+
+// The class a file type names, and whether a registration draws each file's own icon.
+bool DrawsOwnIcon(const std::wstring& key) {
+    if (KeyExists(HKEY_CLASSES_ROOT, key + L"\\shellex\\IconHandler", TRegView::Native)) return true;
+    std::optional<std::wstring> icon = ReadString(HKEY_CLASSES_ROOT, key + L"\\DefaultIcon", TRegView::Native, L"");
+    return icon && icon->find(L"%1") != std::wstring::npos;
 }
 
 }  // namespace
@@ -136,7 +152,7 @@ std::wstring TInstalledPrograms::Name(const std::wstring& path) const {
     return {};
 }
 
-int RegisterIcon(const std::wstring& path, HIMAGELIST list, const std::wstring& title) {
+int RegisterIcon(const std::wstring& path, HIMAGELIST list, const std::wstring& title, TSharedIcons* shared) {
     std::wstring p = ToLower(Trim(ReplaceAll(path, L"%20", L" ")));
     std::wstring ext = ExtensionOf(p);
     std::wstring name = FileNameOf(p);
@@ -148,7 +164,31 @@ int RegisterIcon(const std::wstring& path, HIMAGELIST list, const std::wstring& 
     known = Lookup(kKnownExtensions, std::size(kKnownExtensions), ext);
     if (known >= 0) return known;
     if (FolderExists(p)) return 0;
-    return ShellIcon(p, ext == L".lnk" ? p : title, list);
+    return ShellIcon(p, ext == L".lnk" ? p : title, list, shared);
+}
+
+bool TSharedIcons::SharedByType(const std::wstring& ext) {
+    auto known = shared_.find(ext);
+    if (known != shared_.end()) return known->second;
+    // Files that carry or point at their own icon.
+    static const wchar_t* const kOwnIcons[] = {L".exe", L".lnk", L".ico", L".cur", L".ani", L".url",
+                                               L".pif", L".scr", L".dll", L".cpl", L".msc", L".appref-ms"};
+    bool shared = ext.size() > 1 &&
+                  std::none_of(std::begin(kOwnIcons), std::end(kOwnIcons), [&](const wchar_t* e) { return ext == e; });
+    if (shared && !DrawsOwnIcon(ext)) {
+        std::optional<std::wstring> type = ReadString(HKEY_CLASSES_ROOT, ext, TRegView::Native, L"");
+        if (type && !Trim(*type).empty()) shared = !DrawsOwnIcon(Trim(*type));
+    } else {
+        shared = false;
+    }
+    shared_.emplace(ext, shared);
+    return shared;
+}
+
+int TSharedIcons::Find(const std::wstring& ext, HIMAGELIST list) const {
+    auto it = images_.find(ext);
+    // An image removed from the list since is not handed out.
+    return it != images_.end() && it->second < ImageList_GetImageCount(list) ? it->second : -1;
 }
 
 }  // namespace qm

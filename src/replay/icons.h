@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -39,6 +40,28 @@ private:
 // The image for a path: the photo viewer, web pages, known programs and
 // extensions, folders, or the shell's icon (appended to the list). title names
 // shell places ("Desktop", "Control Panel", ...).
-int RegisterIcon(const std::wstring& path, HIMAGELIST list, const std::wstring& title);
+// With shared icons, a file whose type draws one icon for all its files (a
+// document type without an icon of each file's own) takes the image appended for
+// an earlier file of its type instead of asking the shell again.
+class TSharedIcons;
+int RegisterIcon(const std::wstring& path, HIMAGELIST list, const std::wstring& title, TSharedIcons* shared = nullptr);
+
+// The images appended to one image list for file types that draw one icon for
+// all their files; emptied when the list is replaced.
+class TSharedIcons {
+public:
+    // Whether every file of the type (a lower-cased extension with its dot) shows
+    // the same icon: no program file, shortcut or icon file, and no per-file icon
+    // in the type's registration ("%1" or an icon handler). Asked once per type.
+    bool SharedByType(const std::wstring& ext);
+    // The image kept for the type in list, or -1.
+    int Find(const std::wstring& ext, HIMAGELIST list) const;
+    void Keep(const std::wstring& ext, int image) { images_[ext] = image; }
+    void Clear() { images_.clear(); }
+
+private:
+    std::unordered_map<std::wstring, int> images_;
+    std::unordered_map<std::wstring, bool> shared_;
+};
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/files.h"
+#include "base/registry.h"
 #include "base/unique_any.h"
 #include "records/model.h"
 #include "support/shortcuts.h"
@@ -59,6 +60,71 @@ TEST(Icons, RegisterIconRules) {
     std::wstring place = dir / L"place.qmy";
     ASSERT_TRUE(WriteFileReplacing(place, "x"));
     EXPECT_EQ(RegisterIcon(place, list.get(), L" Control Panel "), 4);
+}
+
+// Files of a type that draws one icon for all of them share one appended image;
+// types whose files carry their own icon ask the shell for each file.
+TEST(Icons, SharedIconsAreAppendedOncePerType) {
+    struct Type {
+        const wchar_t* ext;
+        const wchar_t* type;         // the class the extension names, or none
+        const wchar_t* defaultIcon;  // the class's icon, or none
+        bool handler;                // an icon handler on the class
+        bool shared;
+    };
+    const Type types[] = {
+        {L".qmshared", L"QuilMarTest.Shared", L"shell32.dll,3", false, true},
+        {L".qmbare", nullptr, nullptr, false, true},  // no registration: the system's icon for unknown files
+        {L".qmpercent", L"QuilMarTest.Percent", L"\"%1\"", false, false},
+        {L".qmhandler", L"QuilMarTest.Handler", L"shell32.dll,4", true, false},
+        {L".exe", nullptr, nullptr, false, false},
+        {L".ico", nullptr, nullptr, false, false},
+    };
+    // Under the machine's classes: Wine's HKEY_CLASSES_ROOT does not show the user's.
+    const std::wstring classes = L"Software\\Classes\\";
+    auto unregister = [&] {
+        for (const Type& t : types) {
+            if (!t.type) continue;
+            DeleteKeyTree(HKEY_LOCAL_MACHINE, classes + t.ext, TRegView::Native);
+            DeleteKeyTree(HKEY_LOCAL_MACHINE, classes + t.type, TRegView::Native);
+        }
+    };
+    unregister();
+    for (const Type& t : types) {
+        if (!t.type) continue;
+        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, classes + t.ext, TRegView::Native, L"", t.type, nullptr));
+        if (t.defaultIcon)
+            ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, classes + t.type + L"\\DefaultIcon", TRegView::Native, L"",
+                                    t.defaultIcon, nullptr));
+        if (t.handler)
+            ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, classes + t.type + L"\\shellex\\IconHandler", TRegView::Native,
+                                    L"", L"{00000000-0000-0000-0000-000000000001}", nullptr));
+    }
+
+    test::TempDir dir;
+    unique_himagelist list(CreateBaseImageList());
+    TSharedIcons shared;
+    for (const Type& t : types) {
+        std::wstring a = dir / (std::wstring(L"first \u00E9") + t.ext), b = dir / (std::wstring(L"second") + t.ext);
+        ASSERT_TRUE(WriteFileReplacing(a, "x"));
+        ASSERT_TRUE(WriteFileReplacing(b, "x"));
+        EXPECT_EQ(shared.SharedByType(t.ext), t.shared) << t.ext;
+        int before = ImageList_GetImageCount(list.get());
+        int first = RegisterIcon(a, list.get(), L"", &shared);
+        int second = RegisterIcon(b, list.get(), L"", &shared);
+        EXPECT_EQ(first, before) << t.ext;
+        EXPECT_EQ(second, t.shared ? first : first + 1) << t.ext;
+        EXPECT_EQ(ImageList_GetImageCount(list.get()), before + (t.shared ? 1 : 2)) << t.ext;
+        // Without the store every file is asked for, as before.
+        EXPECT_EQ(RegisterIcon(b, list.get(), L""), before + (t.shared ? 1 : 2)) << t.ext;
+    }
+    // A missing file and a shell place are not kept as the type's image.
+    EXPECT_EQ(RegisterIcon(dir / L"missing.qmshared", list.get(), L"", &shared), 12);
+    // The store hands out no image that a replaced (shorter) list lacks.
+    unique_himagelist fresh(CreateBaseImageList());
+    EXPECT_EQ(shared.Find(L".qmshared", fresh.get()), -1);
+    EXPECT_GE(shared.Find(L".qmshared", list.get()), kBaseImageCount);
+    unregister();
 }
 
 TEST(Icons, InstalledProgramsFromStartMenuFolders) {
