@@ -93,12 +93,14 @@ TEST(Icons, SharedIconsAreAppendedOncePerType) {
     for (const Type& t : types) {
         if (!t.type) continue;
         ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, classes + t.ext, TRegView::Native, L"", t.type, nullptr));
-        if (t.defaultIcon)
+        if (t.defaultIcon) {
             ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, classes + t.type + L"\\DefaultIcon", TRegView::Native, L"",
                                     t.defaultIcon, nullptr));
-        if (t.handler)
+        }
+        if (t.handler) {
             ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, classes + t.type + L"\\shellex\\IconHandler", TRegView::Native,
                                     L"", L"{00000000-0000-0000-0000-000000000001}", nullptr));
+        }
     }
 
     test::TempDir dir;
