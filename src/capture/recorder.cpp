@@ -138,11 +138,10 @@ public:
     // Of the All tree only the first 5000 top-level nodes, with what lies under
     // them, count; a node sorted in among them pushes the last one out.
     void NodeAdded(const TDocTree& tree, TTreeNode* node) {
-        if (&tree == &r_.model_.all) {
-            if (node->Level() == 0 ? !TopCounts(node) : !Counts(node)) return;
-        }
+        const bool all = &tree == &r_.model_.all;
+        if (all && !(node->Level() == 0 ? TopCounts(node) : Counts(node))) return;
         texts_[&tree][Lt(node->Text())].push_back(node);
-        if (&tree != &r_.model_.all) return;
+        if (!all) return;
         Refresh(node);
         // What a parent contributes changes with its first child only.
         TTreeNode* parent = node->Parent();

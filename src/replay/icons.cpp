@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "base/files.h"
-#include "base/registry.h"
 #include "base/pathtext.h"
+#include "base/registry.h"
 #include "base/strings.h"
 #include "base/unique_any.h"
 #include "capture/links.h"
@@ -69,8 +69,7 @@ int ShellIcon(const std::wstring& path, const std::wstring& name, HIMAGELIST lis
     if (place >= 0) return place;
     std::wstring ext = ExtensionOf(path);
     if (shared && !shared->SharedByType(ext)) shared = nullptr;
-    if (shared)
-        if (int kept = shared->Find(ext, list); kept >= 0) return kept;
+    if (int kept = shared ? shared->Find(ext, list) : -1; kept >= 0) return kept;
     SHFILEINFOW info{};
     if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon) return 12;
     unique_hicon icon(info.hIcon);
@@ -80,7 +79,7 @@ int ShellIcon(const std::wstring& path, const std::wstring& name, HIMAGELIST lis
     return index;
 }
 
-// The class a file type names, and whether a registration draws each file's own icon.
+// Whether a registration key (an extension or the class it names) gives each file its own icon.
 bool DrawsOwnIcon(const std::wstring& key) {
     if (KeyExists(HKEY_CLASSES_ROOT, key + L"\\shellex\\IconHandler", TRegView::Native)) return true;
     std::optional<std::wstring> icon = ReadString(HKEY_CLASSES_ROOT, key + L"\\DefaultIcon", TRegView::Native, L"");
@@ -173,14 +172,13 @@ bool TSharedIcons::SharedByType(const std::wstring& ext) {
     // Files that carry or point at their own icon.
     static const wchar_t* const kOwnIcons[] = {L".exe", L".lnk", L".ico", L".cur", L".ani", L".url",
                                                L".pif", L".scr", L".dll", L".cpl", L".msc", L".appref-ms"};
-    bool shared = ext.size() > 1 &&
-                  std::none_of(std::begin(kOwnIcons), std::end(kOwnIcons), [&](const wchar_t* e) { return ext == e; });
-    if (shared && !DrawsOwnIcon(ext)) {
-        std::optional<std::wstring> type = ReadString(HKEY_CLASSES_ROOT, ext, TRegView::Native, L"");
-        if (type && !Trim(*type).empty()) shared = !DrawsOwnIcon(Trim(*type));
-    } else {
-        shared = false;
-    }
+    bool shared =
+        ext.size() > 1 &&
+        std::none_of(std::begin(kOwnIcons), std::end(kOwnIcons), [&](const wchar_t* e) { return ext == e; }) &&
+        !DrawsOwnIcon(ext);
+    if (std::optional<std::wstring> type = ReadString(HKEY_CLASSES_ROOT, ext, TRegView::Native, L"");
+        shared && type && !Trim(*type).empty())
+        shared = !DrawsOwnIcon(Trim(*type));
     shared_.emplace(ext, shared);
     return shared;
 }
