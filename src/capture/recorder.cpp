@@ -11,7 +11,6 @@
 
 #include "base/files.h"
 #include "base/pathtext.h"
-#include "base/scope_exit.h"
 #include "base/strings.h"
 #include "capture/links.h"
 #include "capture/pathutil.h"
@@ -301,12 +300,13 @@ private:
     std::unordered_map<const TDocTree*, std::unordered_map<std::wstring, std::vector<TTreeNode*>>> texts_;
 };
 
-// One outermost call (a run, a batch or a single add) keeps its lookups and
-// caches; they go when it ends, because the record can change in between.
+// One outermost call (a run, a batch or a single add) keeps its answers from
+// the file system; they go when it ends, because the desktop can change in
+// between. Its lookups over the model stay for the next call, which takes them
+// up only while the model is as this one left it.
 void TRecorder::EndScope() {
     existence_.reset();
-    index_.reset();
-    recentByProgram_.reset();
+    keptIndex_ = std::move(index_);
     resolved_.clear();
     programs_.clear();
 }
@@ -335,6 +335,8 @@ void TRecorder::SetSources(IRunningApplications* apps, IOpenLocations* locations
 }
 
 TRecorder::TIndex& TRecorder::Index() {
+    if (!index_ && keptIndex_ && keptIndex_->Current()) index_ = std::move(keptIndex_);
+    keptIndex_.reset();
     if (!index_ || !index_->Current()) {
         index_.reset();
         index_ = std::make_unique<TIndex>(*this);
@@ -343,6 +345,9 @@ TRecorder::TIndex& TRecorder::Index() {
 }
 
 std::wstring TRecorder::Resolve(const std::wstring& path) {
+    // Only a shortcut leads elsewhere: a batch asks this of every path several
+    // times, and remembering the others would cost more than the answer.
+    if (!EndsWithNoCase(path, L".lnk")) return path;
     if (scopeDepth_ == 0) return ResolveLink(path);
     auto it = resolved_.find(path);
     if (it != resolved_.end()) return it->second;
@@ -702,15 +707,15 @@ void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, co
     }
 }
 
-// The recent documents of each program, in the list's order, kept for one
-// outermost call and brought up to date from the paths the list took since: a
-// batch that adds thousands of programs and documents walks the list once,
-// not once for every program it adds.
+// The recent documents of each program, in the list's order, kept while the
+// list only grows and brought up to date from the paths it took since: a batch
+// that adds thousands of programs and documents walks the list once, not once
+// for every program it adds, and the next batch not at all.
 // A recent entry with its sort key, so that placing it among thousands of others
 // compares bytes instead of asking the locale at every step.
 struct TKeyedEntry {
     std::string key;
-    std::wstring entry;
+    std::wstring target;  // what the entry led to when it was taken
 };
 
 struct TRecorder::TRecentByProgram {
@@ -718,8 +723,8 @@ struct TRecorder::TRecentByProgram {
     size_t taken = 0;
     // Lower-cased program -> the entries whose target it opens, sorted as the list.
     std::unordered_map<std::wstring, std::vector<TKeyedEntry>> byProgram;
-    // Lower-cased target -> the first entry (in the list's order) leading to it.
-    std::unordered_map<std::wstring, TKeyedEntry> firstByTarget;
+    // Lower-cased target -> the key of the first entry (in the list's order) leading to it.
+    std::unordered_map<std::wstring, std::string> firstByTarget;
 };
 
 // The targets of the recent documents opened by the program appKey (lower-cased)
@@ -732,14 +737,14 @@ std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKe
     TRecentByProgram& r = *recentByProgram_;
     auto take = [&](const std::wstring& entry, bool inOrder) {
         std::wstring target = Resolve(entry);
-        TKeyedEntry keyed{NodeSortKey(entry), entry};
+        TKeyedEntry keyed{NodeSortKey(entry), target};
         std::vector<TKeyedEntry>& docs = r.byProgram[Lt(ProgramOf(target))];
         // As the list places them: before entries that compare equal.
         auto at = inOrder ? docs.end()
                           : std::lower_bound(docs.begin(), docs.end(), keyed.key,
                                              [](const TKeyedEntry& d, const std::string& k) { return d.key < k; });
-        auto [first, fresh] = r.firstByTarget.try_emplace(Lt(target), keyed);
-        if (!fresh && !inOrder && !(first->second.key < keyed.key)) first->second = keyed;
+        auto [first, fresh] = r.firstByTarget.try_emplace(Lt(target), keyed.key);
+        if (!fresh && !inOrder && !(first->second < keyed.key)) first->second = keyed.key;
         docs.insert(at, std::move(keyed));
     };
     const std::vector<std::wstring>& added = recent_.Added();
@@ -754,10 +759,9 @@ std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKe
     if (docs == r.byProgram.end()) return targets;
     auto stop = r.firstByTarget.find(appKey);
     for (const TKeyedEntry& d : docs->second) {
-        if (stop != r.firstByTarget.end() && !(d.key < stop->second.key)) break;
-        targets.push_back(Resolve(d.entry));
+        if (stop != r.firstByTarget.end() && !(d.key < stop->second)) break;
+        targets.push_back(d.target);
     }
-    if (scopeDepth_ == 0) recentByProgram_.reset();
     return targets;
 }
 
@@ -786,14 +790,10 @@ void TRecorder::Record(const TRecordRun& run) {
     bool somethingNew = false;
     // A failure ends the run; what was added stays.
     Guarded(L"record operation", [&] {
+        // A record operation the user starts looks at the record afresh; Smart
+        // Record runs take up the lookups the last call left.
+        if (!run.smart) keptIndex_.reset();
         TBatch scope(*this);
-        // Smart Record runs one after another over a record that mostly stays
-        // as it was: the last run's lookups serve while nothing changed it.
-        if (run.smart && smartIndex_ && smartIndex_->Current()) index_ = std::move(smartIndex_);
-        smartIndex_.reset();
-        scope_exit keep([&] {
-            if (run.smart) smartIndex_ = std::move(index_);
-        });
         RunPhases(run, somethingNew);
         if (somethingNew || run.newRecord) {
             Finish(run);

@@ -162,8 +162,12 @@ private:
     bool running_ = false;
     int scopeDepth_ = 0;
     std::unique_ptr<TIndex> index_;
-    std::unique_ptr<TIndex> smartIndex_;  // the last Smart Record run's, while the model stays as it left it
-    std::unique_ptr<TRecentByProgram> recentByProgram_;
+    // The last outermost call's lookups, taken up again while the model stays
+    // as it left it: hand-offs and Smart Record runs follow one another over a
+    // record nothing else changed, and rebuilding from the whole record each
+    // time would cost more than the adds.
+    std::unique_ptr<TIndex> keptIndex_;
+    std::unique_ptr<TRecentByProgram> recentByProgram_;  // kept while the recent list only grows
     std::optional<TExistenceCache> existence_;
     std::unordered_map<std::wstring, std::wstring> resolved_, programs_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "base/files.h"
 #include "base/pathtext.h"
@@ -382,13 +383,11 @@ TEST_F(Recorder, PastTheBoundABatchAnswersAsAFreshLookAtTheTree) {
                                    z1,
                                    early,
                                    late};
-    auto answers = [&] {
+    auto answers = [&](TRecorder& r) {
         std::vector<std::string> out;
         for (const auto& p : probes)
-            out.push_back(std::to_string(recorder.IsApplicationRecorded(p, L"")) +
-                          std::to_string(recorder.IsRecordedPath(p, L"")) +
-                          std::to_string(recorder.IsRecordedLocation(p)) +
-                          std::to_string(recorder.CheckIfRecentDocInTreeNode(p)));
+            out.push_back(std::to_string(r.IsApplicationRecorded(p, L"")) + std::to_string(r.IsRecordedPath(p, L"")) +
+                          std::to_string(r.IsRecordedLocation(p)) + std::to_string(r.CheckIfRecentDocInTreeNode(p)));
         return out;
     };
     std::vector<std::string> during;
@@ -400,9 +399,12 @@ TEST_F(Recorder, PastTheBoundABatchAnswersAsAFreshLookAtTheTree) {
         recorder.AddLocation(early, L"A");  // its host group pushes m4998 out
         recorder.AddLocation(late, L"Z");   // its host group lies past the bound
         recorder.AddLocation(a2, L"a2");    // pushes m4997 out
-        during = answers();
+        during = answers(recorder);
     }
-    EXPECT_EQ(answers(), during);
+    // A recorder that never saw the adds looks at the finished tree afresh.
+    TRecorder fresh(model, options, images, L"C:\\no-documents-here");
+    EXPECT_EQ(answers(fresh), during);
+    EXPECT_EQ(answers(recorder), during);
     struct Case {
         size_t probe;
         bool recorded;
@@ -410,6 +412,50 @@ TEST_F(Recorder, PastTheBoundABatchAnswersAsAFreshLookAtTheTree) {
                  {5, true}, {6, true}, {7, false}, {8, true},  {9, false}};
     for (const Case& c : cases) EXPECT_EQ(recorder.IsRecordedPath(probes[c.probe], L""), c.recorded) << probes[c.probe];
     EXPECT_EQ(model.all.TopCount(), kWalkLimit + 5);
+}
+
+// The lookups one batch built serve the next only while nothing else changed
+// the record in between; whatever did, the next batch answers from the record
+// as it now stands.
+TEST_F(Recorder, LookupsKeptBetweenBatchesServeOnlyAnUnchangedRecord) {
+    const std::wstring editor = MakeFile(L"editor.exe"), other = MakeFile(L"other.exe");
+    auto appendTop = [&](const std::wstring& path) {
+        int n = model.items.Append();
+        model.items.At(n).path = path;
+        model.all.Add(nullptr, FileNameOf(path), n);
+    };
+    struct Case {
+        const wchar_t* between;
+        std::function<void()> change;
+        bool editorRecorded, otherRecorded;
+    } cases[] = {
+        {L"nothing", [] {}, true, false},
+        {L"the node deleted", [&] { model.all.Remove(model.all.Top(0)); }, false, false},
+        {L"another record of the same size loaded",
+         [&] {
+             model.ClearAll();
+             appendTop(other);
+         },
+         false, true},
+        {L"an item and node added by a tree command", [&] { appendTop(other); }, true, true},
+    };
+    for (const Case& c : cases) {
+        model.ClearAll();
+        {
+            TRecorder::TBatch batch(recorder);
+            recorder.AddLocation(editor, L"Editor");
+            ASSERT_EQ(model.all.TopCount(), 1) << c.between;
+        }
+        c.change();
+        TRecorder::TBatch batch(recorder);
+        EXPECT_EQ(recorder.IsRecordedPath(editor, L""), c.editorRecorded) << c.between;
+        EXPECT_EQ(recorder.IsApplicationRecorded(editor, L""), c.editorRecorded) << c.between;
+        EXPECT_EQ(recorder.IsRecordedPath(other, L""), c.otherRecorded) << c.between;
+        // What the record lacks is added, what it holds is not added twice.
+        const int tops = model.all.TopCount();
+        EXPECT_EQ(recorder.AddOne(other, L"Other"), !c.otherRecorded) << c.between;
+        EXPECT_EQ(model.all.TopCount(), tops + (c.otherRecorded ? 0 : 1)) << c.between;
+    }
 }
 
 TEST_F(Recorder, StartupFilterRowsAreShownWhenAsked) {
