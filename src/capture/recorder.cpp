@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <cwctype>
 #include <unordered_map>
 #include <unordered_set>
@@ -711,18 +712,18 @@ void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, co
 // list only grows and brought up to date from the paths it took since: a batch
 // that adds thousands of programs and documents walks the list once, not once
 // for every program it adds, and the next batch not at all.
-// A recent entry with its sort key, so that placing it among thousands of others
-// compares bytes instead of asking the locale at every step.
-struct TKeyedEntry {
-    std::string key;
-    std::wstring target;  // what the entry led to when it was taken
-};
+// Entries are kept by their sort keys, so that placing one among thousands of
+// others compares bytes instead of asking the locale at every step.
+// An entry's sort key -> what the entry led to when it was taken; equal keys
+// stand in the list's order.
+using TKeyedEntries = std::multimap<std::string, std::wstring>;
 
 struct TRecorder::TRecentByProgram {
     unsigned generation = 0;
     size_t taken = 0;
-    // Lower-cased program -> the entries whose target it opens, sorted as the list.
-    std::unordered_map<std::wstring, std::vector<TKeyedEntry>> byProgram;
+    // Lower-cased program -> the entries whose target it opens, sorted as the list
+    // (a common program opens thousands, and each new one is placed among them).
+    std::unordered_map<std::wstring, TKeyedEntries> byProgram;
     // Lower-cased target -> the key of the first entry (in the list's order) leading to it.
     std::unordered_map<std::wstring, std::string> firstByTarget;
 };
@@ -737,15 +738,13 @@ std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKe
     TRecentByProgram& r = *recentByProgram_;
     auto take = [&](const std::wstring& entry, bool inOrder) {
         std::wstring target = Resolve(entry);
-        TKeyedEntry keyed{NodeSortKey(entry), target};
-        std::vector<TKeyedEntry>& docs = r.byProgram[Lt(ProgramOf(target))];
+        std::string key = NodeSortKey(entry);
+        TKeyedEntries& docs = r.byProgram[Lt(ProgramOf(target))];
+        auto [first, fresh] = r.firstByTarget.try_emplace(Lt(target), key);
+        if (!fresh && !inOrder && !(first->second < key)) first->second = key;
         // As the list places them: before entries that compare equal.
-        auto at = inOrder ? docs.end()
-                          : std::lower_bound(docs.begin(), docs.end(), keyed.key,
-                                             [](const TKeyedEntry& d, const std::string& k) { return d.key < k; });
-        auto [first, fresh] = r.firstByTarget.try_emplace(Lt(target), keyed.key);
-        if (!fresh && !inOrder && !(first->second < keyed.key)) first->second = keyed.key;
-        docs.insert(at, std::move(keyed));
+        auto at = inOrder ? docs.end() : docs.lower_bound(key);
+        docs.emplace_hint(at, std::move(key), std::move(target));
     };
     const std::vector<std::wstring>& added = recent_.Added();
     if (r.taken == 0) {
@@ -758,9 +757,9 @@ std::vector<std::wstring> TRecorder::RecentDocumentsOf(const std::wstring& appKe
     auto docs = r.byProgram.find(appKey);
     if (docs == r.byProgram.end()) return targets;
     auto stop = r.firstByTarget.find(appKey);
-    for (const TKeyedEntry& d : docs->second) {
-        if (stop != r.firstByTarget.end() && !(d.key < stop->second)) break;
-        targets.push_back(d.target);
+    for (const auto& [key, target] : docs->second) {
+        if (stop != r.firstByTarget.end() && !(key < stop->second)) break;
+        targets.push_back(target);
     }
     return targets;
 }
