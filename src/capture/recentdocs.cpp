@@ -33,22 +33,25 @@ void TRecentDocuments::Add(const std::wstring& path) {
     // Most adds in Smart Record find the path there already: ask the set first.
     if (!present_.insert(ToLower(path)).second) return;
     std::string key = NodeSortKey(path);
-    // Paths mostly arrive in order: the end is the common place.
-    if (list_.empty() || keys_.back() < key) {
-        if (list_.empty() || !EqualsNoCase(list_.back(), path)) {
-            list_.push_back(path);
-            keys_.push_back(std::move(key));
-            added_.push_back(path);
-        }
-        return;
-    }
-    size_t at = static_cast<size_t>(std::lower_bound(keys_.begin(), keys_.end(), key) - keys_.begin());
-    for (size_t scan = at; scan < list_.size() && !(key < keys_[scan]); ++scan)
-        if (EqualsNoCase(list_[scan], path)) return;
-    if (at > 0 && EqualsNoCase(list_[at - 1], path)) return;
-    list_.insert(list_.begin() + static_cast<std::ptrdiff_t>(at), path);
-    keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(at), std::move(key));
+    // Paths mostly arrive in order: the end is the common place. Elsewhere a
+    // path goes before those of an equal key.
+    auto at = sorted_.empty() || std::prev(sorted_.end())->first < key ? sorted_.end() : sorted_.lower_bound(key);
+    for (auto scan = at; scan != sorted_.end() && !(key < scan->first); ++scan)
+        if (EqualsNoCase(scan->second, path)) return;
+    if (at != sorted_.begin() && EqualsNoCase(std::prev(at)->second, path)) return;
+    sorted_.emplace_hint(at, std::move(key), path);
+    listed_ = false;
     added_.push_back(path);
+}
+
+const std::vector<std::wstring>& TRecentDocuments::List() const {
+    if (!listed_) {
+        list_.clear();
+        list_.reserve(sorted_.size());
+        for (const auto& [key, path] : sorted_) list_.push_back(path);
+        listed_ = true;
+    }
+    return list_;
 }
 
 namespace {

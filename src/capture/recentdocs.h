@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -28,10 +29,11 @@ public:
     static std::wstring UserRecentFolder();
 
     // Sorted without regard to case, each path once.
-    const std::vector<std::wstring>& List() const { return list_; }
+    const std::vector<std::wstring>& List() const;
     void Clear() {
+        sorted_.clear();
         list_.clear();
-        keys_.clear();
+        listed_ = true;
         present_.clear();
         added_.clear();
         ++generation_;
@@ -48,8 +50,12 @@ public:
     std::optional<DWORD> ScannedAttributes(const std::wstring& path) const;
 
 private:
-    std::vector<std::wstring> list_;
-    std::vector<std::string> keys_;             // each path's sort key, beside it
+    // Each path by its sort key, equal keys in the order the list gives them: a
+    // batch places thousands of documents among thousands, one at a time.
+    std::multimap<std::string, std::wstring> sorted_;
+    // The paths in that order, made again when asked for after an add.
+    mutable std::vector<std::wstring> list_;
+    mutable bool listed_ = true;
     std::unordered_set<std::wstring> present_;  // the list's paths lower-cased
     std::unordered_map<std::wstring, DWORD> attributes_;
     std::vector<std::wstring> added_;
