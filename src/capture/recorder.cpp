@@ -467,7 +467,6 @@ void TRecorder::AddLocation(const std::wstring& rawPath, const std::wstring& raw
     Pump();
     std::wstring path = Trim(Resolve(NoBlanksEncoded(rawPath)));
     std::wstring title = rawTitle;
-    std::wstring program = Lt(ProgramOf(path));
     std::wstring lowerPath = Lt(path);
 
     if (IsPhotoViewer(path)) {
@@ -490,6 +489,9 @@ void TRecorder::AddLocation(const std::wstring& rawPath, const std::wstring& raw
         AddNewFileNameToDocTree(path, title);
         return;
     }
+    // Only a file has a program of its own (a folder's would be looked up in
+    // the registry for nothing).
+    std::wstring program = Lt(ProgramOf(path));
     if (!program.empty() && program != lowerPath) {
         AddDocumentOfProgram(path, program);
         return;
