@@ -236,5 +236,39 @@ TEST(RecentDocuments, ListIsSortedWithoutDuplicatesIgnoringCase) {
     EXPECT_EQ(list.List(), (std::vector<std::wstring>{L"C:\\A.txt", L"C:\\b.txt", L"C:\\c.txt"}));
 }
 
+// The list is asked for between adds (a hand-off notes documents while it
+// attaches others): each answer holds every path added so far, in order.
+TEST(RecentDocuments, ListFollowsEveryAddAndClear) {
+    TRecentDocuments list;
+    auto sorted = [](std::vector<std::wstring> v) {
+        std::stable_sort(v.begin(), v.end(),
+                         [](const std::wstring& a, const std::wstring& b) { return CompareNodeText(a, b) < 0; });
+        return v;
+    };
+    std::vector<std::wstring> taken;
+    const struct Step {
+        const wchar_t* add;
+        bool kept;
+    } steps[] = {
+        {L"C:\\m\\\u00C9t\u00E9.txt", true},  {L"C:\\a\\first.txt", true},  {L"C:\\z\\last.txt", true},
+        {L"c:\\M\\\u00E9T\u00C9.TXT", false}, {L"C:\\m\\\u4E2D.txt", true}, {L"C:\\a\\first.txt", false},
+        {L"C:\\b\\Stra\u00DFe.txt", true},    {L"C:\\A\\FIRST.txt", false},
+    };
+    for (const Step& s : steps) {
+        const size_t before = list.Added().size();
+        list.Add(s.add);
+        EXPECT_EQ(list.Added().size(), before + (s.kept ? 1 : 0)) << WideToUtf8(s.add);
+        if (s.kept) taken.push_back(s.add);
+        EXPECT_EQ(list.List(), sorted(taken)) << WideToUtf8(s.add);
+    }
+    const unsigned generation = list.Generation();
+    list.Clear();
+    EXPECT_NE(list.Generation(), generation);
+    EXPECT_TRUE(list.List().empty());
+    EXPECT_TRUE(list.Added().empty());
+    list.Add(L"C:\a\first.txt");
+    EXPECT_EQ(list.List(), (std::vector<std::wstring>{L"C:\a\first.txt"}));
+}
+
 }  // namespace
 }  // namespace qm
