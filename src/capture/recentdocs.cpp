@@ -40,16 +40,14 @@ void TRecentDocuments::Add(const std::wstring& path) {
         if (EqualsNoCase(scan->second, path)) return;
     if (at != sorted_.begin() && EqualsNoCase(std::prev(at)->second, path)) return;
     sorted_.emplace_hint(at, std::move(key), path);
-    listed_ = false;
     added_.push_back(path);
 }
 
 const std::vector<std::wstring>& TRecentDocuments::List() const {
-    if (!listed_) {
+    if (list_.size() != sorted_.size()) {
         list_.clear();
         list_.reserve(sorted_.size());
         for (const auto& [key, path] : sorted_) list_.push_back(path);
-        listed_ = true;
     }
     return list_;
 }

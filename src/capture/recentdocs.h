@@ -33,7 +33,6 @@ public:
     void Clear() {
         sorted_.clear();
         list_.clear();
-        listed_ = true;
         present_.clear();
         added_.clear();
         ++generation_;
@@ -53,9 +52,9 @@ private:
     // Each path by its sort key, equal keys in the order the list gives them: a
     // batch places thousands of documents among thousands, one at a time.
     std::multimap<std::string, std::wstring> sorted_;
-    // The paths in that order, made again when asked for after an add.
+    // The paths in that order, made again when asked for after an add (paths
+    // only come and go all at once, so a shorter list is an old one).
     mutable std::vector<std::wstring> list_;
-    mutable bool listed_ = true;
     std::unordered_set<std::wstring> present_;  // the list's paths lower-cased
     std::unordered_map<std::wstring, DWORD> attributes_;
     std::vector<std::wstring> added_;

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <map>
 #include <cwctype>
+#include <map>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -307,7 +307,6 @@ private:
 // up only while the model is as this one left it.
 void TRecorder::EndScope() {
     existence_.reset();
-    keptIndex_ = std::move(index_);
     resolved_.clear();
     programs_.clear();
 }
@@ -336,8 +335,6 @@ void TRecorder::SetSources(IRunningApplications* apps, IOpenLocations* locations
 }
 
 TRecorder::TIndex& TRecorder::Index() {
-    if (!index_ && keptIndex_ && keptIndex_->Current()) index_ = std::move(keptIndex_);
-    keptIndex_.reset();
     if (!index_ || !index_->Current()) {
         index_.reset();
         index_ = std::make_unique<TIndex>(*this);
@@ -714,9 +711,8 @@ void TRecorder::AttachRecentDocuments(TTreeNode* allNode, TTreeNode* appNode, co
 // list only grows and brought up to date from the paths it took since: a batch
 // that adds thousands of programs and documents walks the list once, not once
 // for every program it adds, and the next batch not at all.
-// Entries are kept by their sort keys, so that placing one among thousands of
-// others compares bytes instead of asking the locale at every step.
-// An entry's sort key -> what the entry led to when it was taken; equal keys
+// An entry's sort key (placing one among thousands compares bytes instead of
+// asking the locale) -> what the entry led to when it was taken; equal keys
 // stand in the list's order.
 using TKeyedEntries = std::multimap<std::string, std::wstring>;
 
@@ -793,7 +789,7 @@ void TRecorder::Record(const TRecordRun& run) {
     Guarded(L"record operation", [&] {
         // A record operation the user starts looks at the record afresh; Smart
         // Record runs take up the lookups the last call left.
-        if (!run.smart) keptIndex_.reset();
+        if (!run.smart && scopeDepth_ == 0) index_.reset();
         TBatch scope(*this);
         RunPhases(run, somethingNew);
         if (somethingNew || run.newRecord) {

@@ -161,12 +161,11 @@ private:
     int gauge_ = 0, gaugeMax_ = 0;
     bool running_ = false;
     int scopeDepth_ = 0;
+    // Lookups over the model, kept from one outermost call to the next and
+    // taken up while the model stays as the last one left it: hand-offs and
+    // Smart Record runs follow one another over a record nothing else changed,
+    // and rebuilding from the whole record each time would cost more than the adds.
     std::unique_ptr<TIndex> index_;
-    // The last outermost call's lookups, taken up again while the model stays
-    // as it left it: hand-offs and Smart Record runs follow one another over a
-    // record nothing else changed, and rebuilding from the whole record each
-    // time would cost more than the adds.
-    std::unique_ptr<TIndex> keptIndex_;
     std::unique_ptr<TRecentByProgram> recentByProgram_;  // kept while the recent list only grows
     std::optional<TExistenceCache> existence_;
     std::unordered_map<std::wstring, std::wstring> resolved_, programs_;
